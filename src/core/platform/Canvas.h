@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Bitmap.h"
+#include "platform/Color.h"
+
+namespace curvana {
+
+// A rectangle of canvas or picture pixels. As everywhere in drawing, the left and top edges belong
+// to it and the right and bottom edges do not.
+struct TRect {
+    std::int64_t Left = 0;
+    std::int64_t Top = 0;
+    std::int64_t Right = 0;
+    std::int64_t Bottom = 0;
+
+    std::int64_t Width() const { return Right - Left; }
+    std::int64_t Height() const { return Bottom - Top; }
+    bool operator==(const TRect&) const = default;
+};
+
+// A drawing surface: a window's raster, or a printer page. Coordinates are 64-bit so that a marker
+// far outside the picture, scaled by the zoom, never overflows; whatever falls outside the surface
+// is clipped.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    virtual void SetPenColor(TColor color) = 0;
+    virtual TColor PenColor() const = 0;
+    virtual void SetBrushColor(TColor color) = 0;
+    virtual TColor BrushColor() const = 0;
+
+    // Sets the pen position.
+    virtual void MoveTo(std::int64_t x, std::int64_t y) = 0;
+    // Draws a 1-pixel line in the pen colour from the pen position to (x, y): the start point is set,
+    // the end point is not. The pen position becomes (x, y).
+    virtual void LineTo(std::int64_t x, std::int64_t y) = 0;
+    // Outlines the rectangle with the pen and fills its inside with the brush: pixels Left .. Right - 1
+    // by Top .. Bottom - 1.
+    virtual void Rectangle(const TRect& r) = 0;
+    // Fills the rectangle with the brush, without an outline.
+    virtual void FillRect(const TRect& r) = 0;
+    // Copies the part src of a bitmap of any pixel format into dest; when the sizes differ the
+    // source is stretched. Parts outside the bitmap or the canvas are left out.
+    virtual void CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) = 0;
+    // Draws a whole bitmap with its top-left corner at (x, y).
+    virtual void Draw(std::int64_t x, std::int64_t y, const Bitmap& source) = 0;
+    // Draws a whole bitmap stretched into dest, each pixel taking the colour of one source pixel.
+    virtual void StretchDraw(const TRect& dest, const Bitmap& source) = 0;
+};
+
+}  // namespace curvana
