@@ -17,7 +17,8 @@ Result RunCli(const std::string& args) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
     std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), int(buffer.size()), pipe)) r.output += buffer.data();
+    while (std::fgets(buffer.data(), int(buffer.size()), pipe))
+        r.output += buffer.data();
     int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;

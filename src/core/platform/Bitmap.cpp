@@ -14,8 +14,12 @@ PixelFormat PixelFormat::Indexed(int bits) {
     return f;
 }
 
-PixelFormat PixelFormat::Rgb555() { return BitFields(16, 0x7C00, 0x03E0, 0x001F); }
-PixelFormat PixelFormat::Rgb565() { return BitFields(16, 0xF800, 0x07E0, 0x001F); }
+PixelFormat PixelFormat::Rgb555() {
+    return BitFields(16, 0x7C00, 0x03E0, 0x001F);
+}
+PixelFormat PixelFormat::Rgb565() {
+    return BitFields(16, 0xF800, 0x07E0, 0x001F);
+}
 
 PixelFormat PixelFormat::Rgb24() {
     PixelFormat f;
@@ -23,8 +27,12 @@ PixelFormat PixelFormat::Rgb24() {
     return f;
 }
 
-PixelFormat PixelFormat::Bgrx32() { return BitFields(32, 0x00FF0000, 0x0000FF00, 0x000000FF); }
-PixelFormat PixelFormat::Raster32() { return BitFields(32, 0x000000FF, 0x0000FF00, 0x00FF0000); }
+PixelFormat PixelFormat::Bgrx32() {
+    return BitFields(32, 0x00FF0000, 0x0000FF00, 0x000000FF);
+}
+PixelFormat PixelFormat::Raster32() {
+    return BitFields(32, 0x000000FF, 0x0000FF00, 0x00FF0000);
+}
 
 PixelFormat PixelFormat::BitFields(int bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue,
                                    std::uint32_t alpha) {
@@ -43,7 +51,9 @@ bool PixelFormat::HasDefaultMasks() const {
     return true;
 }
 
-void Bitmap::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+void Bitmap::FreeDeleter::operator()(std::uint8_t* p) const {
+    std::free(p);
+}
 
 std::size_t Bitmap::StrideFor(int width, int bitsPerPixel) {
     return ((std::size_t(width) * std::size_t(bitsPerPixel) + 31) / 32) * 4;
@@ -128,7 +138,8 @@ void Bitmap::PrepareConversion() {
 
 TColor Bitmap::ColorOfValue(std::uint32_t value) const {
     if (format_.IsIndexed()) return FromRasterPixel(indexColors_[value & (indexColors_.size() - 1)]);
-    if (format_.bitsPerPixel == 24) return RGB(std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value));
+    if (format_.bitsPerPixel == 24)
+        return RGB(std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value));
     // A channel of n bits is scaled to 0..255 with rounding, so that its largest value is full intensity.
     auto scale = [value](const Channel& c) -> std::uint8_t {
         if (c.max == 0) return 0;
@@ -199,14 +210,17 @@ void Bitmap::SetPixelValue(int x, int y, std::uint32_t value) {
     }
 }
 
-TColor Bitmap::PixelColor(int x, int y) const { return ColorOfValue(PixelValue(x, y)); }
+TColor Bitmap::PixelColor(int x, int y) const {
+    return ColorOfValue(PixelValue(x, y));
+}
 
 void Bitmap::ConvertRow(int y, int x0, int count, RasterPixel* out) const {
     const std::uint8_t* row = Row(y);
     switch (format_.bitsPerPixel) {
         case 8: {
             const std::uint8_t* p = row + x0;
-            for (int i = 0; i < count; ++i) out[i] = indexColors_[p[i]];
+            for (int i = 0; i < count; ++i)
+                out[i] = indexColors_[p[i]];
             return;
         }
         case 24: {
@@ -216,23 +230,28 @@ void Bitmap::ConvertRow(int y, int x0, int count, RasterPixel* out) const {
             return;
         }
         case 32:
-            if (format_.redMask == 0x00FF0000 && format_.greenMask == 0x0000FF00 && format_.blueMask == 0x000000FF) {
+            if (format_.redMask == 0x00FF0000 && format_.greenMask == 0x0000FF00 &&
+                format_.blueMask == 0x000000FF) {
                 const std::uint8_t* p = row + 4 * std::size_t(x0);
                 for (int i = 0; i < count; ++i, p += 4)
-                    out[i] = RasterPixel(p[2]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[0]) << 16) | kOpaque;
+                    out[i] =
+                        RasterPixel(p[2]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[0]) << 16) | kOpaque;
                 return;
             }
-            if (format_.redMask == 0x000000FF && format_.greenMask == 0x0000FF00 && format_.blueMask == 0x00FF0000) {
+            if (format_.redMask == 0x000000FF && format_.greenMask == 0x0000FF00 &&
+                format_.blueMask == 0x00FF0000) {
                 const std::uint8_t* p = row + 4 * std::size_t(x0);
                 for (int i = 0; i < count; ++i, p += 4)
-                    out[i] = RasterPixel(p[0]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[2]) << 16) | kOpaque;
+                    out[i] =
+                        RasterPixel(p[0]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[2]) << 16) | kOpaque;
                 return;
             }
             break;
         default:
             break;
     }
-    for (int i = 0; i < count; ++i) out[i] = ToRasterPixel(ColorOfValue(PixelValue(x0 + i, y)));
+    for (int i = 0; i < count; ++i)
+        out[i] = ToRasterPixel(ColorOfValue(PixelValue(x0 + i, y)));
 }
 
 }  // namespace curvana

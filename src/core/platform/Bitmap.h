@@ -47,7 +47,7 @@ struct PixelFormat {
 // header's kind and every field the program itself has no use for. A picture the program makes
 // itself has the default: a 40-byte header and bottom-up rows.
 struct BmpOrigin {
-    std::uint32_t headerSize = 40;    // 12: OS/2 core header; 16 or 64: OS/2 2.x; 40, 52, 56, 108, 124: Windows
+    std::uint32_t headerSize = 40;  // 12: OS/2 core header; 16 or 64: OS/2 2.x; 40, 52, 56, 108, 124: Windows
     std::vector<std::uint8_t> header;  // the info header as read (headerSize bytes); empty for a made picture
     std::uint32_t compression = 0;     // as the file said
     bool topDown = false;
@@ -64,7 +64,7 @@ struct BmpOrigin {
 // A picture in the pixel format it was made in. Rows are held top row first, each padded to a
 // multiple of 4 bytes as in a BMP file.
 class Bitmap {
-public:
+  public:
     static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
 
     Bitmap() = default;
@@ -103,7 +103,7 @@ public:
     // Pixels x0 .. x0 + count - 1 of row y as raster pixels; the range must lie inside the picture.
     void ConvertRow(int y, int x0, int count, RasterPixel* out) const;
 
-private:
+  private:
     struct FreeDeleter {
         void operator()(std::uint8_t* p) const;
     };

@@ -24,7 +24,7 @@ struct TRect {
 // far outside the picture, scaled by the zoom, never overflows; whatever falls outside the surface
 // is clipped.
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     virtual void SetPenColor(TColor color) = 0;

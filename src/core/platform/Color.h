@@ -10,9 +10,15 @@ using TColor = std::uint32_t;
 constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
-constexpr std::uint8_t GetRValue(TColor c) { return std::uint8_t(c); }
-constexpr std::uint8_t GetGValue(TColor c) { return std::uint8_t(c >> 8); }
-constexpr std::uint8_t GetBValue(TColor c) { return std::uint8_t(c >> 16); }
+constexpr std::uint8_t GetRValue(TColor c) {
+    return std::uint8_t(c);
+}
+constexpr std::uint8_t GetGValue(TColor c) {
+    return std::uint8_t(c >> 8);
+}
+constexpr std::uint8_t GetBValue(TColor c) {
+    return std::uint8_t(c >> 16);
+}
 
 constexpr TColor clBlack = RGB(0, 0, 0);
 constexpr TColor clRed = RGB(255, 0, 0);
@@ -24,7 +30,11 @@ constexpr TColor clGray = RGB(128, 128, 128);
 // bytes in memory are R, G, B, 255 and the raster can be shown as it is.
 using RasterPixel = std::uint32_t;
 constexpr RasterPixel kOpaque = 0xFF000000u;
-constexpr RasterPixel ToRasterPixel(TColor c) { return (c & 0x00FFFFFFu) | kOpaque; }
-constexpr TColor FromRasterPixel(RasterPixel p) { return p & 0x00FFFFFFu; }
+constexpr RasterPixel ToRasterPixel(TColor c) {
+    return (c & 0x00FFFFFFu) | kOpaque;
+}
+constexpr TColor FromRasterPixel(RasterPixel p) {
+    return p & 0x00FFFFFFu;
+}
 
 }  // namespace curvana
