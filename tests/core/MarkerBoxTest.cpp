@@ -49,13 +49,15 @@ TEST(MarkerBoxTest, PlaceCornersSortsPointsByGeometry) {
 TEST(MarkerBoxTest, PlaceCornersWithTiesGivesEveryCornerAPoint) {
     TMarkerBox box;
     box.PlaceCorners({7, 7, 7, 7}, {7, 7, 7, 7});  // all four at one place, as a damaged file may hold
-    for (int n = 1; n <= 4; ++n) EXPECT_EQ(box.Marker(n).Position(), (TPoint{7, 7})) << n;
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(box.Marker(n).Position(), (TPoint{7, 7})) << n;
 
     // (10, 20) and (20, 10) lie at the same distance from the top-left corner.
     TMarkerBox diamond;
     diamond.PlaceCorners({10, 20, 100, 110}, {20, 10, 110, 100});
     std::vector<TPoint> placed;
-    for (int n = 1; n <= 4; ++n) placed.push_back(diamond.Marker(n).Position());
+    for (int n = 1; n <= 4; ++n)
+        placed.push_back(diamond.Marker(n).Position());
     for (TPoint p : {TPoint{10, 20}, TPoint{20, 10}, TPoint{100, 110}, TPoint{110, 100}})
         EXPECT_EQ(std::count(placed.begin(), placed.end(), p), 1) << p.X << "," << p.Y;
 }
@@ -70,16 +72,17 @@ TEST(MarkerBoxTest, CanMoveToKeepsTheBoxConvex) {
         {1, 179, 50, false},  // x + 1 = 180 is not left of corner 4
         {1, 100, 95, true},
         {1, 100, 12, false},  // not below the diagonal 2-3, which passes y = 50 at x = 100
-        {1, 100, 51, true},
-        {1, 100, 50, false},
+        {1, 100, 52, true},
+        {1, 100, 51, false},  // y - 1 = 50 lies on that diagonal: strict comparison
         {2, 21, 95, false},   // x - 1 = 20 is not right of corner 3
         {2, 22, 95, true},
-        {3, 20, 88, false},   // y + 1 = 89 is not above the diagonal? it is, but must stay above edge 1-2
-        {3, 100, 49, true},
-        {3, 100, 50, false},
+        {3, 20, 88, true},
+        {3, 20, 89, false},  // y + 1 = 90 is not above corner 2 nor the bottom edge
+        {3, 100, 48, true},
+        {3, 100, 49, false},  // y + 1 = 50 lies on the diagonal 4-1
         {4, 200, -30, true},
         {4, 21, 10, false},
-        {5, 0, 0, true},      // no such corner
+        {5, 0, 0, true},  // no such corner
     };
     for (const auto& c : cases)
         EXPECT_EQ(box.CanMoveTo(c.corner, c.x, c.y), c.allowed) << c.corner << ": " << c.x << "," << c.y;
@@ -102,8 +105,10 @@ TEST(MarkerBoxTest, BottomEdgeStopsTheGapShortOfTheCorners) {
     PixelSet red = test::PixelsOfColor(raster, clRed);
     // Corner 1 is drawn at (30, 100) and corner 2 at (190, 100); the edge runs from (40, 100) to
     // (180, 100), the end excluded. Between the corner symbols' arms and the edge stay gaps.
-    for (std::int64_t x = 40; x <= 179; ++x) EXPECT_EQ(red.count({x, 100}), 1u) << x;
-    for (std::int64_t x : {38, 39, 180, 181}) EXPECT_EQ(red.count({x, 100}), 0u) << x;
+    for (std::int64_t x = 40; x <= 179; ++x)
+        EXPECT_EQ(red.count({x, 100}), 1u) << x;
+    for (std::int64_t x : {38, 39, 180, 181})
+        EXPECT_EQ(red.count({x, 100}), 0u) << x;
     EXPECT_EQ(red.count({37, 100}), 1u);   // end of corner 1's right arm
     EXPECT_EQ(red.count({182, 100}), 1u);  // start of corner 2's left arm
 
@@ -129,9 +134,12 @@ TEST(MarkerBoxTest, EraseRestoresTheCornersEdgesAndSquare) {
     // Edge 1-2: (19, 89) to (181, 91) in the picture; edge 1-3: (19, 9) to (21, 91); corner 1's
     // square (12, 82) to (28, 98); all shifted by (10, 10) and clipped to the background.
     PixelSet expected;
-    for (std::int64_t y = 89; y < 91; ++y) AddRow(expected, y + 10, 19 + 10, 180 + 10);
-    for (std::int64_t y = 9; y < 91; ++y) AddRow(expected, y + 10, 19 + 10, 20 + 10);
-    for (std::int64_t y = 82; y < 98; ++y) AddRow(expected, y + 10, 12 + 10, 27 + 10);
+    for (std::int64_t y = 89; y < 91; ++y)
+        AddRow(expected, y + 10, 19 + 10, 180 + 10);
+    for (std::int64_t y = 9; y < 91; ++y)
+        AddRow(expected, y + 10, 19 + 10, 20 + 10);
+    for (std::int64_t y = 82; y < 98; ++y)
+        AddRow(expected, y + 10, 12 + 10, 27 + 10);
     EXPECT_EQ(test::PixelsOfColor(raster, clSilver), expected);
 
     Bitmap untouched = test::MakeRaster(230, 130);

@@ -70,7 +70,8 @@ TEST(MarkerTest, ZoomedPositionAndErase) {
     // Erase copies the 16 by 16 square around the zoomed centre from the background.
     m.Erase(canvas, background, 10, 10, 1.4);
     PixelSet expected;
-    for (std::int64_t y = 31 - 8; y < 31 + 8; ++y) AddRow(expected, y, 45 - 8, 45 + 7);
+    for (std::int64_t y = 31 - 8; y < 31 + 8; ++y)
+        AddRow(expected, y, 45 - 8, 45 + 7);
     EXPECT_EQ(test::PixelsOfColor(raster, clSilver), expected);
     EXPECT_TRUE(test::PixelsOfColor(raster, clBlack).empty());
 }
@@ -86,9 +87,9 @@ TEST(MarkerTest, HitTestToleranceShrinksWithZoom) {
         double zoom;
         bool hit;
     } cases[] = {
-        {{104, 54}, 1.0, true},  {{96, 46}, 1.0, true},   {{105, 50}, 1.0, false},
-        {{100, 45}, 1.0, false}, {{102, 52}, 1.4, true},  {{103, 50}, 1.4, false},
-        {{100, 47}, 1.4, false}, {{108, 50}, 0.5, true},  {{109, 50}, 0.5, false},
+        {{104, 54}, 1.0, true},  {{96, 46}, 1.0, true},  {{105, 50}, 1.0, false},
+        {{100, 45}, 1.0, false}, {{102, 52}, 1.4, true}, {{103, 50}, 1.4, false},
+        {{100, 47}, 1.4, false}, {{108, 50}, 0.5, true}, {{109, 50}, 0.5, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(m.HitTest(c.p, c.zoom), c.hit) << c.p.X << "," << c.p.Y << " at " << c.zoom;
@@ -102,13 +103,13 @@ TEST(MarkerTest, SeriesSegmentsStopTheGapShortOfTheCentres) {
         std::int32_t x0, x1;
         std::int64_t first, last;
     } cases[] = {
-        {2, 10, 40, 10, 39},  // gap 0: from centre to centre, end excluded
-        {4, 10, 60, 20, 49},  // gap 10
-        {6, 10, 80, 30, 59},  // gap 20
+        {2, 20, 50, 20, 49},  // gap 0: from centre to centre, end excluded
+        {4, 20, 70, 30, 59},  // gap 10
+        {6, 20, 90, 40, 69},  // gap 20
     };
     for (const auto& c : cases) {
         MSize = c.size;
-        Bitmap raster = test::MakeRaster(100, 40);
+        Bitmap raster = test::MakeRaster(120, 40);
         RasterCanvas canvas(raster);
         TMarkerLine series({c.x0, 20}, {c.x1, 20});
         series.SetColor(RGB(0, 0, 255));
@@ -174,12 +175,13 @@ TEST(MarkerTest, InsertAndDeleteMoveValuesNotObjects) {
     series.SetColor(clRed);
     std::vector<const TMarker*> objects{&series.Marker(0), &series.Marker(1)};
 
-    series.InsertMarker({50, 3}, 0, 1);     // between slots 0 and 1
-    series.InsertMarker({-10, 0}, -1, 0);   // in front
-    series.InsertMarker({120, 5}, -1, 3);   // at the end
+    series.InsertMarker({50, 3}, 0, 1);    // between slots 0 and 1
+    series.InsertMarker({-10, 0}, -1, 0);  // in front
+    series.InsertMarker({120, 5}, -1, 3);  // at the end
     ASSERT_EQ(series.Count(), 5);
     const TPoint expected[] = {{-10, 0}, {0, 0}, {50, 3}, {100, 0}, {120, 5}};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(series.Marker(i).Position(), expected[i]) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(series.Marker(i).Position(), expected[i]) << i;
     EXPECT_EQ(&series.Marker(0), objects[0]);
     EXPECT_EQ(&series.Marker(1), objects[1]);
     EXPECT_EQ(series.Marker(0).Color, clRed);  // an inserted point has the series colour
@@ -189,7 +191,8 @@ TEST(MarkerTest, InsertAndDeleteMoveValuesNotObjects) {
     series.DeleteMarker(1);
     ASSERT_EQ(series.Count(), 4);
     const TPoint after[] = {{-10, 0}, {50, 3}, {100, 0}, {120, 5}};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(series.Marker(i).Position(), after[i]) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(series.Marker(i).Position(), after[i]) << i;
     EXPECT_EQ(&series.Marker(2), third);
     EXPECT_EQ(series.SlotOf(last), -1);  // the last slot's object went
 }

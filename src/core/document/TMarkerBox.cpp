@@ -14,11 +14,13 @@ constexpr int kEdges[4][2] = {{1, 2}, {2, 4}, {3, 4}, {1, 3}};
 }  // namespace
 
 TMarkerBox::TMarkerBox() {
-    for (TMarker& m : Markers) m.Color = clRed;
+    for (TMarker& m : Markers)
+        m.Color = clRed;
 }
 
 void TMarkerBox::Draw(Canvas& canvas, std::int64_t ox, std::int64_t oy, double zoom) const {
-    for (const TMarker& m : Markers) m.Draw(canvas, ox, oy, zoom);
+    for (const TMarker& m : Markers)
+        m.Draw(canvas, ox, oy, zoom);
     const double gap = double(MarkerGap());
     for (const auto& edge : kEdges) {
         const TMarker& a = Marker(edge[0]);
@@ -33,8 +35,8 @@ void TMarkerBox::Draw(Canvas& canvas, std::int64_t ox, std::int64_t oy, double z
     }
 }
 
-void TMarkerBox::Erase(Canvas& canvas, const Bitmap& background, double zoom, std::int64_t ox, std::int64_t oy,
-                       int which) const {
+void TMarkerBox::Erase(Canvas& canvas, const Bitmap& background, double zoom, std::int64_t ox,
+                       std::int64_t oy, int which) const {
     if (which < 1 || which > 4) return;
     for (const auto& edge : kEdges) {
         if (edge[0] != which && edge[1] != which) continue;
@@ -74,17 +76,17 @@ bool TMarkerBox::CanMoveTo(int which, std::int32_t x, std::int32_t y) const {
     };
     switch (which) {
         case 1:
-            return px + 1 < cx(4) && py - 1 > cy(4) && belowLineAtX(2, 3, py - 1) && belowLineAtX(4, 3, py - 1) &&
-                   leftOfLineAtY(2, 4, px + 1);
+            return px + 1 < cx(4) && py - 1 > cy(4) && belowLineAtX(2, 3, py - 1) &&
+                   belowLineAtX(4, 3, py - 1) && leftOfLineAtY(2, 4, px + 1);
         case 2:
-            return px - 1 > cx(3) && py - 1 > cy(3) && belowLineAtX(4, 1, py - 1) && belowLineAtX(4, 3, py - 1) &&
-                   rightOfLineAtY(1, 3, px - 1);
+            return px - 1 > cx(3) && py - 1 > cy(3) && belowLineAtX(4, 1, py - 1) &&
+                   belowLineAtX(4, 3, py - 1) && rightOfLineAtY(1, 3, px - 1);
         case 3:
-            return px + 1 < cx(2) && py + 1 < cy(2) && aboveLineAtX(4, 1, py + 1) && aboveLineAtX(2, 1, py + 1) &&
-                   leftOfLineAtY(2, 4, px + 1);
+            return px + 1 < cx(2) && py + 1 < cy(2) && aboveLineAtX(4, 1, py + 1) &&
+                   aboveLineAtX(2, 1, py + 1) && leftOfLineAtY(2, 4, px + 1);
         case 4:
-            return px - 1 > cx(1) && py + 1 < cy(1) && aboveLineAtX(2, 3, py + 1) && aboveLineAtX(2, 1, py + 1) &&
-                   rightOfLineAtY(1, 3, px - 1);
+            return px - 1 > cx(1) && py + 1 < cy(1) && aboveLineAtX(2, 3, py + 1) &&
+                   aboveLineAtX(2, 1, py + 1) && rightOfLineAtY(1, 3, px - 1);
         default:
             return true;
     }

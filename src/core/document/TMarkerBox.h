@@ -9,7 +9,7 @@ namespace curvana {
 // The calibration box: four red corner markers, 1 bottom-left, 2 bottom-right, 3 top-left and
 // 4 top-right, joined by four edges. Corners are numbered 1 to 4 throughout.
 class TMarkerBox {
-public:
+  public:
     TMarkerBox();
 
     std::array<TMarker, 4> Markers;  // Markers[n - 1] is corner n

@@ -6,10 +6,16 @@ namespace curvana {
 
 std::int32_t MSize = 4;
 
-std::int64_t MarkerGap() { return 10 * Round(MSize / 4.0); }
+std::int64_t MarkerGap() {
+    return 10 * Round(MSize / 4.0);
+}
 
-std::int64_t TMarker::ScreenX(std::int64_t ox, double z) const { return ox + Round(z * X); }
-std::int64_t TMarker::ScreenY(std::int64_t oy, double z) const { return oy + Round(z * Y); }
+std::int64_t TMarker::ScreenX(std::int64_t ox, double z) const {
+    return ox + Round(z * X);
+}
+std::int64_t TMarker::ScreenY(std::int64_t oy, double z) const {
+    return oy + Round(z * Y);
+}
 
 void TMarker::Draw(Canvas& canvas, std::int64_t ox, std::int64_t oy, double z) const {
     const std::int64_t s = MSize;
@@ -31,7 +37,8 @@ void TMarker::Draw(Canvas& canvas, std::int64_t ox, std::int64_t oy, double z) c
     canvas.LineTo(x, y + 2 * s);
 }
 
-void TMarker::Erase(Canvas& canvas, const Bitmap& background, std::int64_t ox, std::int64_t oy, double z) const {
+void TMarker::Erase(Canvas& canvas, const Bitmap& background, std::int64_t ox, std::int64_t oy,
+                    double z) const {
     const std::int64_t s = MSize;
     const std::int64_t xz = Round(z * X);
     const std::int64_t yz = Round(z * Y);

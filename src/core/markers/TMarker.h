@@ -18,7 +18,7 @@ std::int64_t MarkerGap();
 
 // A point marker: a colour and a position in picture pixels.
 class TMarker {
-public:
+  public:
     TColor Color = clBlack;
     std::int32_t X = 0;
     std::int32_t Y = 0;

@@ -17,8 +17,12 @@ Wide SquaredDistance(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int
     return dx * dx + dy * dy;
 }
 
-Wide SquaredDistance(TPoint a, const TMarker& b) { return SquaredDistance(a.X, a.Y, b.X, b.Y); }
-Wide SquaredDistance(const TMarker& a, const TMarker& b) { return SquaredDistance(a.X, a.Y, b.X, b.Y); }
+Wide SquaredDistance(TPoint a, const TMarker& b) {
+    return SquaredDistance(a.X, a.Y, b.X, b.Y);
+}
+Wide SquaredDistance(const TMarker& a, const TMarker& b) {
+    return SquaredDistance(a.X, a.Y, b.X, b.Y);
+}
 
 constexpr double kFar = 1e99;
 
@@ -81,8 +85,8 @@ void TMarkerLine::Draw(Canvas& canvas, std::int64_t ox, std::int64_t oy, double 
     }
 }
 
-void TMarkerLine::EraseMarker(Canvas& canvas, const Bitmap& background, int slot, std::int64_t ox, std::int64_t oy,
-                              double z) const {
+void TMarkerLine::EraseMarker(Canvas& canvas, const Bitmap& background, int slot, std::int64_t ox,
+                              std::int64_t oy, double z) const {
     auto eraseSegment = [&](const TMarker& a, const TMarker& b) {
         const std::int64_t ax = Round(z * a.X), ay = Round(z * a.Y);
         const std::int64_t bx = Round(z * b.X), by = Round(z * b.Y);
@@ -117,7 +121,7 @@ double TMarkerLine::FindNearest(TPoint p, int& index, int& neighbour) const {
                         : last - 1;
     } else {
         neighbour = SquaredDistance(p, Marker(index - 1)) < SquaredDistance(p, Marker(index + 1)) ? index - 1
-                                                                                                   : index + 1;
+                                                                                                  : index + 1;
     }
 
     // Segments whose perpendicular foot lies strictly inside them.

@@ -15,7 +15,7 @@ namespace curvana {
 // frees the object of the former last slot. The document's hit list holds object identities and
 // relies on this.
 class TMarkerLine {
-public:
+  public:
     TMarkerLine(TPoint p1, TPoint p2);
 
     TColor Color = clBlack;

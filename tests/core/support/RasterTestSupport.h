@@ -16,7 +16,8 @@ using PixelSet = std::set<std::pair<std::int64_t, std::int64_t>>;
 inline Bitmap MakeRaster(int width, int height, TColor fill = clWhite) {
     Bitmap raster(width, height, PixelFormat::Raster32());
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) raster.SetPixelValue(x, y, ToRasterPixel(fill));
+        for (int x = 0; x < width; ++x)
+            raster.SetPixelValue(x, y, ToRasterPixel(fill));
     return raster;
 }
 
@@ -31,15 +32,17 @@ inline PixelSet PixelsOfColor(const Bitmap& raster, TColor color) {
 
 // Horizontal and vertical runs of pixels, both ends included.
 inline void AddRow(PixelSet& set, std::int64_t y, std::int64_t x0, std::int64_t x1) {
-    for (std::int64_t x = std::min(x0, x1); x <= std::max(x0, x1); ++x) set.insert({x, y});
+    for (std::int64_t x = std::min(x0, x1); x <= std::max(x0, x1); ++x)
+        set.insert({x, y});
 }
 inline void AddColumn(PixelSet& set, std::int64_t x, std::int64_t y0, std::int64_t y1) {
-    for (std::int64_t y = std::min(y0, y1); y <= std::max(y0, y1); ++y) set.insert({x, y});
+    for (std::int64_t y = std::min(y0, y1); y <= std::max(y0, y1); ++y)
+        set.insert({x, y});
 }
 
 // A canvas that only records the lines it is asked to draw, for checking line end points.
 class RecordingCanvas : public Canvas {
-public:
+  public:
     struct Line {
         std::int64_t x0, y0, x1, y1;
         TColor color;
@@ -65,7 +68,7 @@ public:
     void Draw(std::int64_t, std::int64_t, const Bitmap&) override {}
     void StretchDraw(const TRect&, const Bitmap&) override {}
 
-private:
+  private:
     TColor pen_ = clBlack, brush_ = clWhite;
     std::int64_t x_ = 0, y_ = 0;
 };
