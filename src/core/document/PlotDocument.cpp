@@ -1,0 +1,335 @@
+#include "document/PlotDocument.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "document/Zoom.h"
+#include "platform/NumberText.h"
+
+namespace curvana {
+
+PlotType ChosenPlotType = PlotType::LinearLinear;
+
+PlotDocument::PlotDocument() = default;
+
+void PlotDocument::Initialize() {
+    DragIndex = -1;
+    PopupIndex = -1;
+    AddPointMode = AddSingleMode = DeleteSingleMode = DeletePointMode = DeleteSeriesMode = false;
+    XMin = XMax = YMin = YMax = 0.0;
+    ZoomLevel = 0;
+    Modified = true;
+}
+
+void PlotDocument::PlaceNewPicture() {
+    StretchB();
+    Initialize();
+    const double w = Picture.Width(), h = Picture.Height();
+    const auto x10 = std::int32_t(Round(0.1 * w)), x90 = std::int32_t(Round(0.9 * w));
+    const auto y10 = std::int32_t(Round(0.1 * h)), y90 = std::int32_t(Round(0.9 * h));
+    Box.PlaceCorners({x10, x10, x90, x90}, {y10, y90, y10, y90});
+    MarkerList.clear();
+    for (int n = 1; n <= 4; ++n)
+        MarkerList.push_back(&Box.Marker(n));
+    Modified = false;
+}
+
+double PlotDocument::ZoomFactor() const {
+    return std::pow(1.4, double(ZoomLevel));
+}
+
+bool PlotDocument::StretchB() {
+    const double f = ZoomFactor();
+    Bitmap zoomed;
+    try {
+        if (f == 1.0) {
+            zoomed = Picture;
+        } else {
+            const std::int64_t w = Round(Picture.Width() * f);
+            const std::int64_t h = Round(Picture.Height() * f);
+            if (w <= 0 || h <= 0 || w > Bitmap::kMaxPixels || h > Bitmap::kMaxPixels ||
+                w * h > Bitmap::kMaxPixels)
+                return false;
+            zoomed = ZoomPicture(Picture, f, int(w), int(h));
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    ZoomedPicture = std::move(zoomed);
+    ClientWidth = ZoomedPicture.Width() + 2 * MarginX + 1;
+    ClientHeight = ZoomedPicture.Height() + 2 * MarginY + 1;
+    Modified = true;
+    return true;
+}
+
+bool PlotDocument::SetZoomLevel(std::int64_t level) {
+    if (level < std::numeric_limits<std::int32_t>::min() || level > std::numeric_limits<std::int32_t>::max())
+        return false;
+    const std::int32_t previous = ZoomLevel;
+    ZoomLevel = std::int32_t(level);
+    if (StretchB()) return true;
+    ZoomLevel = previous;
+    return false;
+}
+
+void PlotDocument::PaintSurround(DocumentView& view) const {
+    Canvas& c = view.canvas;
+    const std::int64_t w = ZoomedPicture.Width(), h = ZoomedPicture.Height();
+    const std::int64_t mx = OffsetX(view), my = OffsetY(view);     // the picture's top-left on the canvas
+    const std::int64_t left = -view.OriginX, top = -view.OriginY;  // the client area's top-left
+    const std::int64_t g = FrameGap;
+    c.SetPenColor(clSilver);
+    c.SetBrushColor(clSilver);
+    c.Rectangle({left, top, mx, my + h + MarginY});
+    c.Rectangle({left, top, mx + w + MarginX, my});
+    c.Rectangle({mx + w, top, left + ClientWidth, my + h + MarginY});
+    c.Rectangle({left, my + h, mx + w + MarginX, my + h + MarginY});
+
+    c.SetPenColor(clGray);
+    c.MoveTo(mx - g - 2, my - g - 2);
+    c.LineTo(mx + w + g, my - g - 2);
+    c.LineTo(mx + w + g, my + h + g);
+    c.LineTo(mx - g - 2, my + h + g);
+    c.LineTo(mx - g - 2, my - g - 2);
+
+    c.SetPenColor(clWhite);
+    c.MoveTo(mx - g - 1, my + h + g - 1);
+    c.LineTo(mx - g - 1, my - g - 1);
+    c.LineTo(mx + w + g - 1, my - g - 1);
+    c.MoveTo(mx - g - 1, my + h + g + 1);
+    c.LineTo(mx + w + g + 1, my + h + g + 1);
+    c.LineTo(mx + w + g + 1, my - g - 1);
+}
+
+void PlotDocument::DrawMarkers(DocumentView& view) {
+    const double z = ZoomFactor();
+    const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
+    Box.Draw(view.canvas, ox, oy, z);
+    for (auto& m : SingleMarkers)
+        m->Draw(view.canvas, ox, oy, z);
+    for (auto& s : DataSeries)
+        s->Draw(view.canvas, ox, oy, z);
+}
+
+void PlotDocument::FormPaint(DocumentView& view) {
+    if (DragIndex >= 0) return;
+    PaintSurround(view);
+    view.canvas.Draw(OffsetX(view), OffsetY(view), ZoomedPicture);
+    DrawMarkers(view);
+}
+
+TPoint PlotDocument::WindowToPicture(std::int64_t x, std::int64_t y) const {
+    const double f = ZoomFactor();
+    auto clamp = [](std::int64_t v) {
+        return std::int32_t(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                                     std::numeric_limits<std::int32_t>::max()));
+    };
+    return {clamp(Round(double(x - MarginX) / f)), clamp(Round(double(y - MarginY) / f))};
+}
+
+bool PlotDocument::InsidePicture(std::int64_t x, std::int64_t y) const {
+    return MarginX <= x && x <= MarginX + ZoomedPicture.Width() - 1 && MarginY <= y &&
+           y <= MarginY + ZoomedPicture.Height() - 1;
+}
+
+Calibration PlotDocument::CurrentCalibration() const {
+    Calibration c;
+    for (int n = 1; n <= 4; ++n)
+        c.corner[n - 1] = Box.Marker(n).Position();
+    c.XMin = XMin;
+    c.XMax = XMax;
+    c.YMin = YMin;
+    c.YMax = YMax;
+    c.type = ChosenPlotType;
+    return c;
+}
+
+TDataPoint PlotDocument::ConvertXY(TPoint p) const {
+    return curvana::ConvertXY(CurrentCalibration(), p);
+}
+
+TPoint PlotDocument::DeConvertXY(TDataPoint v) const {
+    return curvana::DeConvertXY(CurrentCalibration(), v);
+}
+
+std::vector<std::string> PlotDocument::BuildListing() const {
+    std::vector<std::string> lines;
+    const Calibration calibration = CurrentCalibration();
+    for (const auto& series : DataSeries) {
+        lines.push_back(series->Name);
+        for (const auto& m : series->Markers)
+            lines.push_back(ListingLine(curvana::ConvertXY(calibration, m->Position())));
+        lines.push_back(" ");
+    }
+    if (!SingleMarkers.empty()) {
+        lines.push_back("Single Markers");
+        for (const auto& m : SingleMarkers)
+            lines.push_back(ListingLine(curvana::ConvertXY(calibration, m->Position())));
+    }
+    return lines;
+}
+
+void PlotDocument::UpDateMemo(int mode) {
+    if (Memo) {
+        if (MarkerList.size() <= 4)
+            Memo->Clear();
+        else
+            MergeListing(*Memo, BuildListing(), mode);
+    }
+    Modified = true;
+}
+
+void PlotDocument::RemoveFromMarkerList(const TMarker* marker) {
+    auto it =
+        std::find(MarkerList.begin() + std::min<std::size_t>(4, MarkerList.size()), MarkerList.end(), marker);
+    if (it != MarkerList.end()) MarkerList.erase(it);
+}
+
+std::string PlotDocument::DefaultSeriesName() const {
+    std::int32_t max = 0;
+    for (const auto& series : DataSeries) {
+        const std::string& name = series->Name;
+        if (name.compare(0, 10, "DataSeries") != 0 || name.size() < 10) continue;
+        std::int32_t number = 0;
+        // Characters 12 to 15 (the 11th, normally the space, is not looked at).
+        if (name.size() > 11 && TryStrToInt(std::string_view(name).substr(11, 4), number))
+            max = std::max(max, number);
+    }
+    return "DataSeries " + IntToStr(std::int64_t(max) + 1);
+}
+
+void PlotDocument::AddSeries(TPoint p1, TPoint p2, DocumentView* view) {
+    DataSeries.push_back(std::make_unique<TMarkerLine>(p1, p2));
+    TMarkerLine& series = *DataSeries.back();
+    if (view) series.Draw(view->canvas, OffsetX(*view), OffsetY(*view), ZoomFactor());
+    series.Name = DefaultSeriesName();
+    MarkerList.push_back(&series.Marker(0));
+    MarkerList.push_back(&series.Marker(1));
+    UpDateMemo(2);
+}
+
+void PlotDocument::AddPointToNearestSeries(TPoint p, DocumentView* view) {
+    double best = 1e99;
+    TMarkerLine* target = nullptr;
+    int index = 0, neighbour = 0;
+    for (auto& series : DataSeries) {
+        int i = 0, n = 0;
+        double d = series->FindNearest(p, i, n);
+        if (d < best) {
+            best = d;
+            target = series.get();
+            index = i;
+            neighbour = n;
+        }
+    }
+    if (!target) return;
+    const int lower = std::min(index, neighbour), upper = std::max(index, neighbour);
+    const double z = ZoomFactor();
+    if (view) target->EraseMarker(view->canvas, ZoomedPicture, upper, OffsetX(*view), OffsetY(*view), z);
+    target->InsertMarker(p, lower, upper);
+    if (view) target->Draw(view->canvas, OffsetX(*view), OffsetY(*view), z);
+    MarkerList.push_back(target->Markers.back().get());
+    UpDateMemo(2);
+}
+
+void PlotDocument::AddSingleMarker(TPoint p, DocumentView* view) {
+    auto marker = std::make_unique<TMarker>();
+    marker->SetPosition(p);
+    if (view) marker->Draw(view->canvas, OffsetX(*view), OffsetY(*view), ZoomFactor());
+    MarkerList.push_back(marker.get());
+    SingleMarkers.push_back(std::move(marker));
+    UpDateMemo(2);
+}
+
+void PlotDocument::DeleteSeries(int index, DocumentView* view) {
+    if (index < 0 || index >= int(DataSeries.size())) return;
+    for (const auto& m : DataSeries[std::size_t(index)]->Markers)
+        RemoveFromMarkerList(m.get());
+    DataSeries.erase(DataSeries.begin() + index);
+    if (view) FormPaint(*view);
+    UpDateMemo(0);
+}
+
+void PlotDocument::DeleteSeriesPoint(int seriesIndex, int slot, DocumentView* view) {
+    if (seriesIndex < 0 || seriesIndex >= int(DataSeries.size())) return;
+    TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
+    if (series.Count() <= 2 || slot < 0 || slot >= series.Count()) return;
+    RemoveFromMarkerList(series.Markers.back().get());
+    series.DeleteMarker(slot);
+    if (view) FormPaint(*view);
+    UpDateMemo(0);
+}
+
+void PlotDocument::DeleteSingleMarker(int slot, DocumentView* view) {
+    if (slot < 0 || slot >= int(SingleMarkers.size())) return;
+    RemoveFromMarkerList(SingleMarkers.back().get());
+    for (std::size_t k = std::size_t(slot) + 1; k < SingleMarkers.size(); ++k) {
+        TMarker& to = *SingleMarkers[k - 1];
+        const TMarker& from = *SingleMarkers[k];
+        to.X = from.X;
+        to.Y = from.Y;
+        to.Color = from.Color;
+    }
+    SingleMarkers.pop_back();
+    if (view) FormPaint(*view);
+    UpDateMemo(0);
+}
+
+void PlotDocument::DeleteAllSingleMarkers(DocumentView* view) {
+    for (const auto& m : SingleMarkers)
+        RemoveFromMarkerList(m.get());
+    SingleMarkers.clear();
+    if (view) FormPaint(*view);
+    UpDateMemo(0);
+}
+
+bool PlotDocument::FindSeriesMarker(const TMarker* marker, int& seriesIndex, int& slot) const {
+    for (std::size_t s = 0; s < DataSeries.size(); ++s) {
+        int found = DataSeries[s]->SlotOf(marker);
+        if (found >= 0) {
+            seriesIndex = int(s);
+            slot = found;
+            return true;
+        }
+    }
+    return false;
+}
+
+int PlotDocument::SingleMarkerSlot(const TMarker* marker) const {
+    for (std::size_t i = 0; i < SingleMarkers.size(); ++i)
+        if (SingleMarkers[i].get() == marker) return int(i);
+    return -1;
+}
+
+void PlotDocument::DragTo(TPoint p, DocumentView& view) {
+    if (DragIndex < 0 || DragIndex >= std::int32_t(MarkerList.size())) return;
+    TMarker& m = *MarkerList[std::size_t(DragIndex)];
+    const double z = ZoomFactor();
+    const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
+    int seriesIndex = 0, slot = 0;
+    if (DragIndex <= 3) {
+        const int corner = DragIndex + 1;
+        if (Box.CanMoveTo(corner, p.X, p.Y))
+            Box.Erase(view.canvas, ZoomedPicture, z, ox, oy, corner);
+        else
+            p = m.Position();
+    } else if (FindSeriesMarker(&m, seriesIndex, slot)) {
+        DataSeries[std::size_t(seriesIndex)]->EraseMarker(view.canvas, ZoomedPicture, slot, ox, oy, z);
+    } else {
+        m.Erase(view.canvas, ZoomedPicture, ox, oy, z);
+    }
+    PaintSurround(view);
+    m.SetPosition(p);
+    for (auto& single : SingleMarkers)
+        single->Draw(view.canvas, ox, oy, z);
+    for (auto& series : DataSeries)
+        series->Draw(view.canvas, ox, oy, z);
+    Box.Draw(view.canvas, ox, oy, z);
+    UpDateMemo(1);
+}
+
+}  // namespace curvana

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/Conversion.h"
+#include "document/Listing.h"
+#include "document/TMarkerBox.h"
+#include "markers/TMarkerLine.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+
+namespace curvana {
+
+// The plot type chosen in the Plot > Type menu; one choice for the whole program.
+extern PlotType ChosenPlotType;
+
+// Where a document draws: a canvas showing the document window's client area, or the part of it
+// whose top-left client pixel is (OriginX, OriginY).
+struct DocumentView {
+    Canvas& canvas;
+    std::int64_t OriginX = 0;
+    std::int64_t OriginY = 0;
+};
+
+// One plot document: a picture and everything the user builds on it (the calibration box and its
+// four values, the data series, the single markers), the zoomed display, the editing modes and the
+// unsaved-changes flag. The document window owns one and calls its operations.
+class PlotDocument {
+  public:
+    static constexpr std::int64_t MarginX = 10;
+    static constexpr std::int64_t MarginY = 10;
+    static constexpr std::int64_t FrameGap = 6;
+
+    PlotDocument();
+    PlotDocument(const PlotDocument&) = delete;
+    PlotDocument& operator=(const PlotDocument&) = delete;
+
+    std::int32_t DragIndex = -1;   // MarkerList position of the marker being dragged, or -1
+    std::int32_t PopupIndex = -1;  // MarkerList position of the marker whose context menu is open, or -1
+    bool IgnoreClick = false;
+    double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
+    Bitmap Picture;
+    Bitmap ZoomedPicture;
+    std::int32_t ZoomLevel = 0;
+    // Every marker of the document in hit-test order: box markers 1 to 4, then series and single
+    // markers in the order their objects were made. Refers to markers owned elsewhere.
+    std::vector<TMarker*> MarkerList;
+    TMarkerBox Box;
+    std::vector<std::unique_ptr<TMarker>> SingleMarkers;
+    std::vector<std::unique_ptr<TMarkerLine>> DataSeries;
+    bool AddPointMode = false;
+    bool AddSingleMode = false;
+    bool DeleteSingleMode = false;
+    bool DeletePointMode = false;
+    bool DeleteSeriesMode = false;
+    bool Modified = false;
+    std::string DocumentFolder;
+    // The client area the document window needs: the zoomed picture and its margins.
+    std::int64_t ClientWidth = 392;
+    std::int64_t ClientHeight = 291;
+    // Where the data listing goes (the side panel's text box of the main window); none when null.
+    LineSink* Memo = nullptr;
+
+    // No selection, no editing mode, scale values 0, zoom level 0, Modified set.
+    void Initialize();
+    // Sets up a document for the picture just put into Picture: the zoomed display, the box at 10 %
+    // and 90 % of the picture, box markers first in MarkerList, Modified cleared.
+    void PlaceNewPicture();
+
+    double ZoomFactor() const;
+    // Rebuilds ZoomedPicture from Picture at the current zoom level and sizes the client area.
+    // Returns false, changing nothing, when the zoomed picture cannot be made (over the pixel
+    // limit, a side of 0, or no memory).
+    bool StretchB();
+    // The zoom commands: the level goes up or down by one or back to 0. A step whose picture
+    // cannot be made is refused and leaves the document as it was (false).
+    bool ZoomIn() { return SetZoomLevel(std::int64_t(ZoomLevel) + 1); }
+    bool ZoomOut() { return SetZoomLevel(std::int64_t(ZoomLevel) - 1); }
+    bool NormalSize() { return SetZoomLevel(0); }
+
+    // Painting: the silver margins and grooved frame, then the picture, box, single markers and series.
+    void PaintSurround(DocumentView& view) const;
+    void FormPaint(DocumentView& view);
+
+    // Mapping between window client pixels and picture pixels.
+    TPoint WindowToPicture(std::int64_t x, std::int64_t y) const;
+    bool InsidePicture(std::int64_t x, std::int64_t y) const;
+
+    Calibration CurrentCalibration() const;
+    TDataPoint ConvertXY(TPoint p) const;
+    TPoint DeConvertXY(TDataPoint v) const;
+
+    // Rewrites the listing in Memo (mode 0 or 1 replaces differing lines, 2 inserts) and sets Modified.
+    void UpDateMemo(int mode);
+    std::vector<std::string> BuildListing() const;
+
+    // Document operations. A view, when given, is drawn on as the operation goes.
+    void AddSeries(TPoint p1, TPoint p2, DocumentView* view);
+    void AddPointToNearestSeries(TPoint p, DocumentView* view);
+    void AddSingleMarker(TPoint p, DocumentView* view);
+    void DeleteSeries(int index, DocumentView* view);
+    void DeleteSeriesPoint(int series, int slot, DocumentView* view);
+    void DeleteSingleMarker(int slot, DocumentView* view);
+    void DeleteAllSingleMarkers(DocumentView* view);
+    std::string DefaultSeriesName() const;
+
+    // One step of a marker drag: the marker at DragIndex goes to picture point p (a box corner only
+    // where the box allows it), redrawn incrementally from ZoomedPicture; the listing follows.
+    void DragTo(TPoint p, DocumentView& view);
+
+    // Which series and slot hold a marker object (false when it is no series marker).
+    bool FindSeriesMarker(const TMarker* marker, int& series, int& slot) const;
+    int SingleMarkerSlot(const TMarker* marker) const;
+
+  private:
+    bool SetZoomLevel(std::int64_t level);
+    void RemoveFromMarkerList(const TMarker* marker);
+    void DrawMarkers(DocumentView& view);
+    std::int64_t OffsetX(const DocumentView& view) const { return MarginX - view.OriginX; }
+    std::int64_t OffsetY(const DocumentView& view) const { return MarginY - view.OriginY; }
+};
+
+}  // namespace curvana

@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include "document/PlotDocument.h"
+#include "platform/RasterCanvas.h"
+#include "support/RasterTestSupport.h"
+
+namespace curvana {
+namespace {
+
+using test::AddColumn;
+using test::AddRow;
+using test::PixelSet;
+
+// A document for a new picture of the given size, its listing going to memo.
+std::unique_ptr<PlotDocument> NewDocument(int width, int height, VectorLineSink* memo = nullptr) {
+    auto doc = std::make_unique<PlotDocument>();
+    doc->Picture = Bitmap(width, height, PixelFormat::Rgb24());
+    doc->Memo = memo;
+    doc->PlaceNewPicture();
+    return doc;
+}
+
+TEST(PlotDocumentTest, NewPictureGetsTheDefaultBox) {
+    const struct {
+        int width, height;
+        TPoint m1, m4;
+    } cases[] = {
+        {200, 100, {20, 90}, {180, 10}},
+        {25, 25, {2, 22}, {22, 2}},  // 2.5 and 22.5 round to the even neighbours
+        {15, 15, {2, 14}, {14, 2}},  // 1.5 and 13.5 likewise
+    };
+    for (const auto& c : cases) {
+        auto doc = NewDocument(c.width, c.height);
+        EXPECT_EQ(doc->Box.Marker(1).Position(), c.m1) << c.width;
+        EXPECT_EQ(doc->Box.Marker(4).Position(), c.m4) << c.width;
+        EXPECT_EQ(doc->Box.Marker(2).Position(), (TPoint{c.m4.X, c.m1.Y}));
+        EXPECT_EQ(doc->Box.Marker(3).Position(), (TPoint{c.m1.X, c.m4.Y}));
+        ASSERT_EQ(doc->MarkerList.size(), 4u);
+        for (int n = 1; n <= 4; ++n)
+            EXPECT_EQ(doc->MarkerList[std::size_t(n - 1)], &doc->Box.Marker(n));
+        EXPECT_FALSE(doc->Modified);
+        EXPECT_EQ(doc->ZoomLevel, 0);
+        EXPECT_EQ(doc->ClientWidth, c.width + 21);
+        EXPECT_EQ(doc->ClientHeight, c.height + 21);
+    }
+}
+
+TEST(PlotDocumentTest, ZoomSizesAndRefusedSteps) {
+    auto doc = NewDocument(200, 100);
+    const struct {
+        int level;
+        int width, height;
+    } cases[] = {{1, 280, 140}, {-1, 143, 71}, {2, 392, 196}, {0, 200, 100}};
+    for (const auto& c : cases) {
+        doc->Modified = false;
+        doc->ZoomLevel = c.level;
+        ASSERT_TRUE(doc->StretchB());
+        EXPECT_EQ(doc->ZoomedPicture.Width(), c.width) << c.level;
+        EXPECT_EQ(doc->ZoomedPicture.Height(), c.height) << c.level;
+        EXPECT_EQ(doc->ClientWidth, c.width + 21) << c.level;
+        EXPECT_EQ(doc->ClientHeight, c.height + 21) << c.level;
+        EXPECT_TRUE(doc->Modified) << c.level;
+    }
+    // Back at level 0 the zoomed picture is an exact copy, pixel format included.
+    EXPECT_EQ(doc->ZoomedPicture.Format(), doc->Picture.Format());
+
+    // A 1 by 1 picture can shrink twice (0.71 and 0.51 round to 1) but not a third time.
+    auto tiny = NewDocument(1, 1);
+    EXPECT_TRUE(tiny->ZoomOut());
+    EXPECT_TRUE(tiny->ZoomOut());
+    tiny->Modified = false;
+    EXPECT_FALSE(tiny->ZoomOut());
+    EXPECT_EQ(tiny->ZoomLevel, -2);
+    EXPECT_EQ(tiny->ZoomedPicture.Width(), 1);
+    EXPECT_FALSE(tiny->Modified);
+
+    // A picture at the pixel limit cannot be zoomed in; nothing is allocated for the attempt.
+    auto huge = std::make_unique<PlotDocument>();
+    huge->Picture = Bitmap(16384, 16384, PixelFormat::Indexed(1));
+    huge->PlaceNewPicture();
+    EXPECT_FALSE(huge->ZoomIn());
+    EXPECT_EQ(huge->ZoomLevel, 0);
+    EXPECT_EQ(huge->ZoomedPicture.Width(), 16384);
+}
+
+TEST(PlotDocumentTest, FormPaintDrawsTheGroovedFrame) {
+    auto doc = NewDocument(200, 100);
+    Bitmap raster = test::MakeRaster(221, 121, clBlack);
+    RasterCanvas canvas(raster);
+    DocumentView view{canvas};
+    doc->FormPaint(view);
+    // Grey rectangle from (2, 2) to (216, 116), end points excluded as every line's.
+    PixelSet grey;
+    AddRow(grey, 2, 2, 215);
+    AddColumn(grey, 216, 2, 115);
+    AddRow(grey, 116, 216, 3);
+    AddColumn(grey, 2, 116, 3);
+    EXPECT_EQ(test::PixelsOfColor(raster, clGray), grey);
+    // White lines at x = 3 and y = 3 inside it, at y = 117 and x = 217 outside it.
+    PixelSet white;
+    AddColumn(white, 3, 115, 4);
+    AddRow(white, 3, 3, 214);
+    AddRow(white, 117, 3, 216);
+    AddColumn(white, 217, 117, 4);
+    EXPECT_EQ(test::PixelsOfColor(raster, clWhite), white);
+    // The picture (black) fills (10, 10) to (209, 109) except where the box is drawn over it; the
+    // margins are silver.
+    EXPECT_EQ(raster.PixelColor(10, 10), clBlack);
+    EXPECT_EQ(raster.PixelColor(209, 109), clBlack);
+    EXPECT_EQ(raster.PixelColor(9, 50), clSilver);
+    EXPECT_EQ(raster.PixelColor(219, 119), clSilver);
+    EXPECT_EQ(raster.PixelColor(220, 50), clSilver);  // the right band reaches the client's edge
+    EXPECT_EQ(raster.PixelColor(100, 120), clBlack);  // the bands stop above the client's last row
+    EXPECT_EQ(raster.PixelColor(100, 100), clRed);    // the box's bottom edge
+
+    // While a marker is dragged a paint request draws nothing.
+    Bitmap untouched = test::MakeRaster(221, 121, clBlack);
+    RasterCanvas other(untouched);
+    DocumentView otherView{other};
+    doc->DragIndex = 0;
+    doc->FormPaint(otherView);
+    EXPECT_EQ(test::PixelsOfColor(untouched, clBlack).size(), 221u * 121u);
+}
+
+TEST(PlotDocumentTest, ListingFollowsTheDocument) {
+    VectorLineSink memo;
+    auto doc = NewDocument(200, 100, &memo);
+    doc->XMax = 160;  // one data unit per pixel: x - 20 and 90 - y
+    doc->YMax = 80;
+    doc->UpDateMemo(0);
+    EXPECT_TRUE(memo.lines.empty());
+
+    doc->AddSeries({36, 82}, {100, 50}, nullptr);
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "80 , 40", " "}));
+    doc->AddSingleMarker({120, 60}, nullptr);
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "80 , 40", " ",
+                                                    "Single Markers", "100 , 30"}));
+    doc->AddPointToNearestSeries({70, 65}, nullptr);  // into the segment between the two points
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "50 , 25", "80 , 40", " ",
+                                                    "Single Markers", "100 , 30"}));
+    doc->DeleteSingleMarker(0, nullptr);  // the heading goes with the last single marker
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "50 , 25", "80 , 40", " "}));
+    doc->Modified = false;
+    doc->DeleteSeries(0, nullptr);
+    EXPECT_TRUE(memo.lines.empty());
+    EXPECT_TRUE(doc->Modified);
+    EXPECT_EQ(doc->MarkerList.size(), 4u);
+}
+
+TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
+    auto doc = NewDocument(200, 100);
+    doc->AddSeries({36, 82}, {100, 50}, nullptr);
+    doc->AddSingleMarker({10, 10}, nullptr);
+    doc->AddSingleMarker({20, 20}, nullptr);
+    TMarkerLine& series = *doc->DataSeries[0];
+    doc->AddPointToNearestSeries({70, 66}, nullptr);
+    ASSERT_EQ(doc->MarkerList.size(), 9u);
+    // After the box: the series' two objects, the single markers, then the series' new last slot.
+    EXPECT_EQ(doc->MarkerList[4], &series.Marker(0));
+    EXPECT_EQ(doc->MarkerList[5], &series.Marker(1));
+    EXPECT_EQ(doc->MarkerList[6], doc->SingleMarkers[0].get());
+    EXPECT_EQ(doc->MarkerList[7], doc->SingleMarkers[1].get());
+    EXPECT_EQ(doc->MarkerList[8], &series.Marker(2));
+
+    doc->DeleteSeriesPoint(0, 0, nullptr);  // the last slot's object leaves the list
+    ASSERT_EQ(doc->MarkerList.size(), 8u);
+    EXPECT_EQ(series.Count(), 2);
+    EXPECT_EQ(series.Marker(0).Position(), (TPoint{70, 66}));
+    doc->DeleteSeriesPoint(0, 0, nullptr);  // a series of two keeps its points
+    EXPECT_EQ(series.Count(), 2);
+    EXPECT_EQ(doc->MarkerList.size(), 8u);
+
+    const TMarker* second = doc->SingleMarkers[1].get();
+    doc->DeleteSingleMarker(0, nullptr);
+    ASSERT_EQ(doc->SingleMarkers.size(), 1u);
+    EXPECT_EQ(doc->SingleMarkers[0]->Position(), (TPoint{20, 20}));
+    EXPECT_EQ(std::count(doc->MarkerList.begin(), doc->MarkerList.end(), second), 0);
+    doc->DeleteAllSingleMarkers(nullptr);
+    EXPECT_EQ(doc->MarkerList.size(), 6u);
+}
+
+TEST(PlotDocumentTest, DefaultSeriesNamesNeverReuseNumbers) {
+    auto doc = NewDocument(200, 100);
+    for (int i = 0; i < 3; ++i)
+        doc->AddSeries({30, 30}, {60, 60}, nullptr);
+    EXPECT_EQ(doc->DataSeries[2]->Name, "DataSeries 3");
+    doc->DeleteSeries(1, nullptr);
+    doc->AddSeries({30, 30}, {60, 60}, nullptr);
+    EXPECT_EQ(doc->DataSeries.back()->Name, "DataSeries 4");
+    doc->DataSeries[0]->Name = "DataSeries xy";   // not a number: skipped
+    doc->DataSeries[1]->Name = "DataSeries  12";  // characters 12 to 15 are " 12"
+    doc->DataSeries[2]->Name = "Pressure";
+    EXPECT_EQ(doc->DefaultSeriesName(), "DataSeries 13");
+}
+
+TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
+    std::int32_t saved = MSize;
+    MSize = 4;
+    VectorLineSink memo;
+    auto doc = NewDocument(200, 100, &memo);
+    doc->XMax = 160;
+    doc->YMax = 80;
+    doc->AddSingleMarker({100, 50}, nullptr);
+    Bitmap raster = test::MakeRaster(221, 121);
+    RasterCanvas canvas(raster);
+    DocumentView view{canvas};
+    doc->FormPaint(view);
+    EXPECT_EQ(raster.PixelColor(110 - 8, 60), clBlack);  // the marker's left arm
+
+    doc->DragIndex = 4;
+    doc->DragTo({120, 40}, view);
+    EXPECT_EQ(doc->SingleMarkers[0]->Position(), (TPoint{120, 40}));
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"Single Markers", "100 , 50"}));
+    // The old place shows the picture again (black, as the picture is), the new one the symbol.
+    Bitmap expected = test::MakeRaster(221, 121);
+    RasterCanvas expectedCanvas(expected);
+    DocumentView expectedView{expectedCanvas};
+    doc->DragIndex = -1;
+    doc->FormPaint(expectedView);
+    for (int y = 0; y < 121; ++y)
+        for (int x = 0; x < 221; ++x)
+            ASSERT_EQ(raster.PixelColor(x, y), expected.PixelColor(x, y)) << x << "," << y;
+
+    // A box corner stops where the box refuses: corner 1 cannot pass the diagonal.
+    doc->DragIndex = 0;
+    doc->DragTo({100, 50}, view);
+    EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{20, 90}));
+    doc->DragTo({25, 95}, view);
+    EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{25, 95}));
+    MSize = saved;
+}
+
+TEST(PlotDocumentTest, WindowAndPicturePositions) {
+    auto doc = NewDocument(200, 100);
+    EXPECT_EQ(doc->WindowToPicture(110, 60), (TPoint{100, 50}));
+    EXPECT_TRUE(doc->InsidePicture(209, 109));
+    EXPECT_FALSE(doc->InsidePicture(210, 60));  // one pixel right of the last column
+    EXPECT_FALSE(doc->InsidePicture(9, 60));
+    ASSERT_TRUE(doc->ZoomIn());
+    EXPECT_EQ(doc->WindowToPicture(110, 60), (TPoint{71, 36}));
+}
+
+}  // namespace
+}  // namespace curvana
