@@ -1,0 +1,134 @@
+// The document's interactive paths: refreshing the listing after one marker moved, one step of a
+// marker drag against a full repaint, and building the zoomed display.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "document/PlotDocument.h"
+#include "platform/RasterCanvas.h"
+
+#ifdef CURVANA_BENCH_QT
+#include <QImage>
+#endif
+
+namespace {
+
+using namespace curvana;
+
+// A scan-like picture with a pattern in every byte.
+Bitmap Scan(int width, int height) {
+    Bitmap b(width, height, PixelFormat::Rgb24());
+    for (int y = 0; y < b.Height(); ++y) {
+        std::uint8_t* row = b.Row(y);
+        for (std::size_t i = 0; i < std::size_t(b.Width()) * 3; ++i)
+            row[i] = std::uint8_t(i * 7 + y * 3);
+    }
+    return b;
+}
+
+// A calibrated document on a width x height picture with `series` series of `perSeries` markers.
+std::unique_ptr<PlotDocument> Document(int width, int height, int series, int perSeries, LineSink* memo) {
+    auto doc = std::make_unique<PlotDocument>();
+    doc->Picture = Scan(width, height);
+    doc->PlaceNewPicture();
+    doc->XMax = 100;
+    doc->YMax = 50;
+    for (int s = 0; s < series; ++s) {
+        const int y = height / 10 + s * (height * 8 / 10) / series;
+        doc->AddSeries({width / 10, y}, {width / 10 + 10, y + 5}, nullptr);
+        TMarkerLine& line = *doc->DataSeries.back();
+        for (int i = 2; i < perSeries; ++i) {
+            line.InsertMarker({width / 10 + i * (width * 8 / 10) / perSeries, y + (i % 7) * 3}, -1,
+                              line.Count() - 1);
+            doc->MarkerList.push_back(line.Markers.back().get());
+        }
+    }
+    doc->Memo = memo;
+    doc->UpDateMemo(0);
+    return doc;
+}
+
+void BM_ListingAfterOneMarkerMoved(benchmark::State& state) {
+    VectorLineSink memo;
+    auto doc = Document(4000, 3000, 10, 1000, &memo);  // 10,000 markers
+    TMarker& moved = doc->DataSeries[5]->Marker(500);
+    int step = 0;
+    for (auto _ : state) {
+        moved.X += (step++ % 2) ? 1 : -1;
+        doc->UpDateMemo(1);
+    }
+    state.counters["lines"] = double(memo.lines.size());
+}
+BENCHMARK(BM_ListingAfterOneMarkerMoved)->Unit(benchmark::kMicrosecond);
+
+// One drag step and one full repaint of the same document (4000 x 3000, 1,000 markers in 10 series)
+// onto a raster of the whole client area.
+struct DragFixture {
+    std::unique_ptr<PlotDocument> doc;
+    Bitmap raster;
+    std::unique_ptr<RasterCanvas> canvas;
+    VectorLineSink memo;
+
+    DragFixture() {
+        doc = Document(4000, 3000, 10, 100, &memo);
+        raster = Bitmap(int(doc->ClientWidth), int(doc->ClientHeight), PixelFormat::Raster32());
+        canvas = std::make_unique<RasterCanvas>(raster);
+        DocumentView view{*canvas};
+        doc->FormPaint(view);
+    }
+};
+
+void BM_DragStep(benchmark::State& state) {
+    DragFixture f;
+    DocumentView view{*f.canvas};
+    TMarker* dragged = &f.doc->DataSeries[4]->Marker(50);
+    f.doc->DragIndex = std::int32_t(std::find(f.doc->MarkerList.begin(), f.doc->MarkerList.end(), dragged) -
+                                    f.doc->MarkerList.begin());
+    int step = 0;
+    for (auto _ : state) {
+        TPoint p = dragged->Position();
+        p.X += (step++ % 2) ? 3 : -3;
+        f.doc->DragTo(p, view);
+    }
+}
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+void BM_FullRepaint(benchmark::State& state) {
+    DragFixture f;
+    DocumentView view{*f.canvas};
+    for (auto _ : state) {
+        f.doc->FormPaint(view);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_StretchBToLevel1(benchmark::State& state) {
+    PlotDocument doc;
+    doc.Picture = Scan(6000, 4000);
+    doc.ZoomLevel = 1;
+    for (auto _ : state) {
+        doc.StretchB();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_StretchBToLevel1)->Unit(benchmark::kMillisecond);
+
+#ifdef CURVANA_BENCH_QT
+// The anchor: Qt's own nearest-neighbour scaling of the same picture to the same size.
+void BM_QImageScaledFast(benchmark::State& state) {
+    Bitmap scan = Scan(6000, 4000);
+    QImage image(scan.Row(0), scan.Width(), scan.Height(), qsizetype(scan.Stride()), QImage::Format_BGR888);
+    for (auto _ : state) {
+        QImage scaled = image.scaled(8400, 5600, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        benchmark::DoNotOptimize(scaled.constBits());
+    }
+}
+BENCHMARK(BM_QImageScaledFast)->Unit(benchmark::kMillisecond);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();
