@@ -12,8 +12,9 @@ TEST(BitmapTest, PixelValuesRoundTripInEveryFormat) {
         std::size_t stride;  // for a 5-pixel row: padded to 4 bytes
     };
     const Case cases[] = {
-        {PixelFormat::Indexed(1), 1, 4},  {PixelFormat::Indexed(2), 3, 4},    {PixelFormat::Indexed(4), 9, 4},
-        {PixelFormat::Indexed(8), 200, 8}, {PixelFormat::Rgb565(), 0xF81F, 12}, {PixelFormat::Rgb24(), 0x123456, 16},
+        {PixelFormat::Indexed(1), 1, 4},         {PixelFormat::Indexed(2), 3, 4},
+        {PixelFormat::Indexed(4), 9, 4},         {PixelFormat::Indexed(8), 200, 8},
+        {PixelFormat::Rgb565(), 0xF81F, 12},     {PixelFormat::Rgb24(), 0x123456, 16},
         {PixelFormat::Bgrx32(), 0x00ABCDEF, 20},
     };
     for (const Case& c : cases) {
