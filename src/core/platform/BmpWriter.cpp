@@ -39,9 +39,15 @@ std::vector<RgbQuad> TableToWrite(const Bitmap& b) {
     const int bits = b.Format().bitsPerPixel;
     if (bits > 8 || table.size() >= (std::size_t(1) << bits)) return table;
     std::uint32_t highest = 0;
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            highest = std::max(highest, b.PixelValue(x, y));
+    for (int y = 0; y < b.Height(); ++y) {
+        if (bits == 8) {
+            const std::uint8_t* row = b.Row(y);
+            highest = std::max<std::uint32_t>(highest, *std::max_element(row, row + b.Width()));
+        } else {
+            for (int x = 0; x < b.Width(); ++x)
+                highest = std::max(highest, b.PixelValue(x, y));
+        }
+    }
     if (highest >= table.size()) table.resize(std::size_t(highest) + 1);
     return table;
 }
