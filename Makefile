@@ -10,6 +10,7 @@ GENERATOR  ?= Ninja
 BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 600
 FUZZ_TARGET  ?= fuzz_bmp
+JOBS         ?= 2
 
 PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
 FUZZ_PACKAGES = clang libclang-rt-14-dev
@@ -55,7 +56,7 @@ bench: build
 fuzz: deps fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCURVANA_FUZZ=ON -DCURVANA_SANITIZE=ON -DCURVANA_GUI=OFF -DCURVANA_TESTS=OFF -DCURVANA_BENCH=OFF
-	cmake --build build-fuzz
+	cmake --build build-fuzz -j$(JOBS)
 	mkdir -p fuzz-out/$(FUZZ_TARGET)-corpus
 	build-fuzz/$(FUZZ_TARGET) -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=10 \
 	  -artifact_prefix=fuzz-out/ fuzz-out/$(FUZZ_TARGET)-corpus fuzz/corpus/$(FUZZ_TARGET)

@@ -49,14 +49,14 @@ struct PixelFormat {
 struct BmpOrigin {
     std::uint32_t headerSize = 40;  // 12: OS/2 core header; 16 or 64: OS/2 2.x; 40, 52, 56, 108, 124: Windows
     std::vector<std::uint8_t> header;  // the info header as read (headerSize bytes); empty for a made picture
-    std::uint32_t compression = 0;     // as the file said
+    std::uint32_t compression = 0;     // as the file said; compressed pictures are held uncompressed
     bool topDown = false;
     std::int32_t xPelsPerMeter = 0;
     std::int32_t yPelsPerMeter = 0;
     std::uint32_t sizeImage = 0;
     std::uint32_t clrUsed = 0;
     std::uint32_t clrImportant = 0;
-    std::vector<std::uint8_t> profile;  // colour profile data of a version 5 header
+    std::vector<std::uint8_t> profile;  // a version 5 header's embedded profile, or linked profile's name
 
     bool IsOs2Core() const { return headerSize == 12; }
 };

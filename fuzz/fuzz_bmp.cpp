@@ -1,0 +1,40 @@
+// Feeds arbitrary bytes to the BMP reader. Whatever it accepts is written back and read again,
+// which must give the same picture. Pictures of more than kRoundTripPixels pixels (a few bytes of
+// run-length codes can describe 2^28 of them) are only read, so that every run stays quick.
+
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "platform/BmpReader.h"
+#include "platform/BmpWriter.h"
+
+namespace {
+
+constexpr std::int64_t kRoundTripPixels = std::int64_t(1) << 18;
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace curvana;
+    Bitmap picture;
+    try {
+        picture = ReadBmp(std::span<const std::uint8_t>(data, size));
+    } catch (const FormatError&) {
+        return 0;
+    }
+    if (std::int64_t(picture.Width()) * picture.Height() > kRoundTripPixels) return 0;
+    const Bitmap again = ReadBmp(EncodeBmp(picture));
+    Require(again.Width() == picture.Width() && again.Height() == picture.Height());
+    Require(again.Format() == picture.Format() && again.Palette() == picture.Palette());
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            Require(again.PixelValue(x, y) == picture.PixelValue(x, y));
+            Require(again.PixelColor(x, y) == picture.PixelColor(x, y));
+        }
+    return 0;
+}
