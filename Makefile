@@ -51,7 +51,7 @@ sanitize: deps
 	  ctest --output-on-failure -j2
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && [ -f "$$b" ] && { echo "== $$b"; $$b; }; done
+	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] && [ -f "$$b" ] && { echo "== $$b"; $$b; }; done
 
 fuzz: deps fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
