@@ -265,13 +265,20 @@ Bitmap ReadBmp(std::span<const std::uint8_t> data) {
         DecodeRle(pixels, width, height, int(info.bits), colours, &bitmap);
     } else {
         const std::size_t stride = Bitmap::StrideFor(width, int(info.bits));
-        if (stride * std::size_t(height) > pixels.size()) throw FormatError("BMP pixel data is truncated");
+        // Some writers leave out the padding after the last row; its pixels are all that is needed.
+        const std::size_t lastRow = (std::size_t(width) * info.bits + 7) / 8;
+        if (stride * std::size_t(height - 1) + lastRow > pixels.size())
+            throw FormatError("BMP pixel data is truncated");
+        const std::size_t available = std::min(stride * std::size_t(height), pixels.size());
         bitmap = Bitmap(width, height, format);
         if (topDown) {
-            std::memcpy(bitmap.Row(0), pixels.data(), stride * std::size_t(height));
+            std::memcpy(bitmap.Row(0), pixels.data(), available);
         } else {
-            for (int y = 0; y < height; ++y)
-                std::memcpy(bitmap.Row(height - 1 - y), pixels.data() + std::size_t(y) * stride, stride);
+            for (int y = 0; y < height; ++y) {
+                const std::size_t start = std::size_t(y) * stride;
+                std::memcpy(bitmap.Row(height - 1 - y), pixels.data() + start,
+                            std::min(stride, available - start));
+            }
         }
         if (format.IsIndexed()) CheckIndices(bitmap, colours);
         bitmap.SetPalette(std::move(palette));
