@@ -133,6 +133,7 @@ TEST(JpegReaderTest, FilesDecodeAsLibjpegTurbosDjpegDecodesThem) {
         {"peacock.s2x1-422.jpeg", "peacock.s2x1-422.ppm"},
         {"made/grey-two-scans-8x8.jpg", "grey-two-scans-8x8.ppm"},
         {"made/progressive-444-16x16.jpg", "progressive-444-16x16.ppm"},
+        {"made/rgb-16x16.jpg", "rgb-16x16.ppm"},  // stored as RGB (Adobe transform 0)
     };
     for (const auto& c : cases) {
         Reference ref = ReadPnm(kJpegFolder + "reference/" + c.reference);
