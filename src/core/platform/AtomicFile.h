@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace curvana {
+
+// Writes the file at `path` all at once or not at all. `write` fills a stream that goes to a fresh
+// temporary file in the same folder; only when everything was written and flushed to the disk does
+// that file take the name `path`, replacing an existing file of that name in one step. Whatever
+// fails on the way (the callback throws, a write or the rename fails) removes the temporary file and
+// leaves an existing file as it was.
+//
+// A new file gets the permissions of a normal new file (0666 less the umask); a replaced file keeps
+// its permission bits.
+//
+// Failures of the file system throw std::system_error whose what() names the path and carries the
+// system's text ("No space left on device"); an exception from `write` passes through unchanged.
+void WriteFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write);
+
+}  // namespace curvana
