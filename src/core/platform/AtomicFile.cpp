@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <streambuf>
 #include <system_error>
 
@@ -104,7 +105,16 @@ std::string TemporaryName(const std::string& path) {
 
 }  // namespace
 
-void WriteFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write) {
+void WriteFileAtomically(const std::string& requested, const std::function<void(std::ostream&)>& write) {
+    // Through a symbolic link the file it names is replaced, not the link.
+    std::string path = requested;
+    struct stat link;
+    if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* real = ::realpath(requested.c_str(), nullptr)) {
+            path = real;
+            std::free(real);
+        }
+    }
     TemporaryFile temp;
     for (unsigned attempt = 0;; ++attempt) {
         std::string name = TemporaryName(path);

@@ -12,6 +12,8 @@ namespace curvana {
 // fails on the way (the callback throws, a write or the rename fails) removes the temporary file and
 // leaves an existing file as it was.
 //
+// A symbolic link at `path` stays; the file it points to is the one replaced.
+//
 // A new file gets the permissions of a normal new file (0666 less the umask); a replaced file keeps
 // its permission bits.
 //

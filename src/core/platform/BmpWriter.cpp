@@ -1,13 +1,6 @@
 #include "platform/BmpWriter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/AtomicFile.h"
 #include "platform/BmpLayout.h"
 
 namespace curvana {
@@ -162,28 +156,6 @@ void EmitRows(const Bitmap& b, bool topDown, Sink&& sink) {
         sink(b.Row(y), b.Stride());
 }
 
-// Writes every byte the vectors describe, however the system splits the writes.
-void WriteAll(int fd, std::vector<iovec>& iov) {
-    constexpr std::size_t kMaxVectors = 1024;  // the smallest limit systems guarantee for writev
-    std::size_t k = 0;
-    while (k < iov.size()) {
-        const std::size_t count = std::min(iov.size() - k, kMaxVectors);
-        const ssize_t n = ::writev(fd, &iov[k], int(count));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw std::system_error(errno, std::generic_category());
-        }
-        if (n == 0) throw std::system_error(EIO, std::generic_category());
-        std::size_t left = std::size_t(n);
-        while (k < iov.size() && left >= iov[k].iov_len)
-            left -= iov[k++].iov_len;
-        if (left > 0) {
-            iov[k].iov_base = static_cast<std::uint8_t*>(iov[k].iov_base) + left;
-            iov[k].iov_len -= left;
-        }
-    }
-}
-
 }  // namespace
 
 void WriteBmp(const Bitmap& bitmap, std::ostream& out) {
@@ -208,58 +180,8 @@ std::vector<std::uint8_t> EncodeBmp(const Bitmap& bitmap) {
 }
 
 void WriteBmpFile(const Bitmap& bitmap, const std::string& path) {
-    const Plan plan = MakePlan(bitmap);
-    auto fail = [&path](int error) {
-        return std::system_error(error, std::generic_category(), "cannot write " + path);
-    };
-
-    // Through a symbolic link the file it names is replaced, not the link.
-    std::string target = path;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    const bool existed = ::stat(target.c_str(), &st) == 0;
-
-    // The picture goes to a new file beside the target, which then takes the target's place: a
-    // failed write leaves the old file as it was.
-    static std::atomic<unsigned> counter{0};
-    const std::string temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw fail(errno);
-    try {
-        if (existed) (void)::fchmod(fd, st.st_mode & 07777);
-        std::vector<iovec> iov;
-        iov.reserve(std::size_t(plan.topDown ? 1 : bitmap.Height()) + 2);
-        auto add = [&iov](const std::uint8_t* p, std::size_t n) {
-            if (n > 0) iov.push_back(iovec{const_cast<std::uint8_t*>(p), n});
-        };
-        add(plan.head.data(), plan.head.size());
-        EmitRows(bitmap, plan.topDown, add);
-        add(plan.trailer.data(), plan.trailer.size());
-        WriteAll(fd, iov);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        try {
-            throw;
-        } catch (const std::system_error& e) {
-            throw fail(e.code().value());
-        }
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        throw fail(error);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        throw fail(error);
-    }
+    // A failed write leaves an existing file of that name as it was.
+    WriteFileAtomically(path, [&bitmap](std::ostream& out) { WriteBmp(bitmap, out); });
 }
 
 }  // namespace curvana
