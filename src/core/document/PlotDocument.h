@@ -58,6 +58,7 @@ class PlotDocument {
     bool DeleteSeriesMode = false;
     bool Modified = false;
     std::string DocumentFolder;
+    std::string Caption = "ChildForm";  // the document's name: its file name without the folder
     // The client area the document window needs: the zoomed picture and its margins.
     std::int64_t ClientWidth = 392;
     std::int64_t ClientHeight = 291;

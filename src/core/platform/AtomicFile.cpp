@@ -19,7 +19,7 @@ namespace curvana {
 namespace {
 
 [[noreturn]] void ThrowSystemError(int error, const std::string& what, const std::string& path) {
-    throw std::system_error(error, std::generic_category(), what + " \"" + path + "\"");
+    throw std::system_error(error, std::generic_category(), what + " " + path);
 }
 
 // A stream buffer over a file descriptor that remembers the first failed write instead of losing
@@ -124,7 +124,7 @@ void WriteFileAtomically(const std::string& requested, const std::function<void(
             temp.fd = fd;
             break;
         }
-        if (errno != EEXIST || attempt >= 100) ThrowSystemError(errno, "Cannot create", path);
+        if (errno != EEXIST || attempt >= 100) ThrowSystemError(errno, "Cannot create file", path);
     }
 
     // A replaced file keeps its permission bits; a new one has what open gave it under the umask.

@@ -1,0 +1,256 @@
+#include "document/ProjectFile.h"
+
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <vector>
+
+#include "platform/AtomicFile.h"
+#include "platform/BmpReader.h"
+#include "platform/BmpWriter.h"
+#include "platform/FormatError.h"
+#include "platform/NumberText.h"
+#include "platform/Paths.h"
+
+namespace curvana {
+
+namespace {
+
+void PutInt(std::ostream& out, std::int32_t value) {
+    const auto v = std::uint32_t(value);
+    const char bytes[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    out.write(bytes, 4);
+}
+
+void PutDouble(std::ostream& out, double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, 8);
+    char bytes[8];
+    for (int k = 0; k < 8; ++k)
+        bytes[k] = char(bits >> (8 * k));
+    out.write(bytes, 8);
+}
+
+// Reads the fields of a project in order; running out of data is a damaged file.
+class FieldReader {
+  public:
+    explicit FieldReader(std::span<const std::uint8_t> data) : data_(data) {}
+
+    std::size_t Left() const { return data_.size() - at_; }
+
+    std::int32_t Int() {
+        Need(4);
+        std::uint32_t v = 0;
+        for (int k = 0; k < 4; ++k)
+            v |= std::uint32_t(data_[at_ + std::size_t(k)]) << (8 * k);
+        at_ += 4;
+        return std::int32_t(v);
+    }
+
+    double Double() {
+        Need(8);
+        std::uint64_t bits = 0;
+        for (int k = 0; k < 8; ++k)
+            bits |= std::uint64_t(data_[at_ + std::size_t(k)]) << (8 * k);
+        at_ += 8;
+        double v;
+        std::memcpy(&v, &bits, 8);
+        return v;
+    }
+
+    TPoint Point() {
+        std::int32_t x = Int();
+        return {x, Int()};
+    }
+
+    // A count of records of recordBytes each must fit in what is left before anything is made for it.
+    void NeedRecords(std::int64_t count, std::int64_t recordBytes) {
+        if (count < 0 || std::uint64_t(count) * std::uint64_t(recordBytes) > Left())
+            throw ProjectError("a count exceeds the file");
+    }
+
+    std::span<const std::uint8_t> Rest() const { return data_.subspan(at_); }
+
+  private:
+    void Need(std::size_t n) const {
+        if (Left() < n) throw ProjectError("the file ends early");
+    }
+
+    std::span<const std::uint8_t> data_;
+    std::size_t at_ = 0;
+};
+
+struct SeriesRecord {
+    TColor color = 0;
+    std::string name;
+    std::vector<TPoint> points;
+};
+
+struct SingleRecord {
+    TColor color = 0;
+    TPoint position;
+};
+
+// A scale value as it comes back from its edit on the side panel: written with 15 significant
+// digits and read back (text that is no number, such as that of NaN or an infinity, reads as 0).
+double ThroughEdit(double value) {
+    return StrToFloatOrZero(FloatToStr(value));
+}
+
+}  // namespace
+
+void WriteProject(const PlotDocument& doc, std::ostream& out) {
+    PutInt(out, 1);
+    PutInt(out, std::int32_t(ChosenPlotType));
+    PutInt(out, doc.ZoomLevel);
+    for (int n = 1; n <= 4; ++n) {
+        PutInt(out, doc.Box.Marker(n).X);
+        PutInt(out, doc.Box.Marker(n).Y);
+    }
+    PutDouble(out, doc.XMin);
+    PutDouble(out, doc.XMax);
+    PutDouble(out, doc.YMin);
+    PutDouble(out, doc.YMax);
+    PutInt(out, std::int32_t(doc.DataSeries.size()) - 1);
+    for (const auto& series : doc.DataSeries) {
+        PutInt(out, std::int32_t(series->Color));
+        PutInt(out, std::int32_t(series->Name.size()));
+        for (char c : series->Name)
+            PutInt(out, std::int32_t(static_cast<unsigned char>(c)));
+        PutInt(out, series->Count());
+        for (const auto& m : series->Markers) {
+            PutInt(out, m->X);
+            PutInt(out, m->Y);
+        }
+    }
+    PutInt(out, std::int32_t(doc.SingleMarkers.size()));
+    for (const auto& m : doc.SingleMarkers) {
+        PutInt(out, std::int32_t(m->Color));
+        PutInt(out, m->X);
+        PutInt(out, m->Y);
+    }
+    PutInt(out, doc.Picture.Width());
+    PutInt(out, doc.Picture.Height());
+    PutInt(out, doc.ZoomLevel);
+    WriteBmp(doc.Picture, out);
+}
+
+void SaveToFile(PlotDocument& doc, const std::string& path) {
+    WriteFileAtomically(path, [&doc](std::ostream& out) { WriteProject(doc, out); });
+    doc.Modified = false;
+}
+
+std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
+    FieldReader in(data);
+    auto doc = std::make_unique<PlotDocument>();
+    doc->Initialize();
+
+    in.Int();  // the version is not looked at
+    const std::int32_t plotType = in.Int();
+    if (plotType >= 1 && plotType <= 4) ChosenPlotType = PlotType(plotType);
+    doc->ZoomLevel = in.Int();
+    std::array<std::int32_t, 4> xs, ys;
+    for (int i = 0; i < 4; ++i) {
+        xs[std::size_t(i)] = in.Int();
+        ys[std::size_t(i)] = in.Int();
+    }
+    doc->XMin = ThroughEdit(in.Double());
+    doc->XMax = ThroughEdit(in.Double());
+    doc->YMin = ThroughEdit(in.Double());
+    doc->YMax = ThroughEdit(in.Double());
+
+    // Every count is checked against what is left of the file before anything is made for it: a
+    // series takes at least 28 bytes (colour, name length, point count and two points).
+    const std::int32_t highIndex = in.Int();
+    if (highIndex < -1) throw ProjectError("negative series count");
+    in.NeedRecords(std::int64_t(highIndex) + 1, 28);
+    std::vector<SeriesRecord> series(static_cast<std::size_t>(std::int64_t(highIndex) + 1));
+    for (SeriesRecord& s : series) {
+        s.color = TColor(in.Int());
+        const std::int32_t length = in.Int();
+        if (length > 0) {
+            in.NeedRecords(length, 4);
+            s.name.reserve(std::size_t(length));
+            for (std::int32_t k = 0; k < length; ++k)
+                s.name += char(std::uint8_t(in.Int()));
+        }
+        const std::int32_t count = in.Int();
+        if (count < 2) throw ProjectError("a series has fewer than two points");
+        in.NeedRecords(count, 8);
+        s.points.reserve(std::size_t(count));
+        for (std::int32_t k = 0; k < count; ++k)
+            s.points.push_back(in.Point());
+    }
+    const std::int32_t singleCount = in.Int();
+    in.NeedRecords(singleCount, 12);
+    std::vector<SingleRecord> singles(static_cast<std::size_t>(singleCount));
+    for (SingleRecord& s : singles) {
+        s.color = TColor(in.Int());
+        s.position = in.Point();
+    }
+    in.Int();  // the picture's width and height: the picture itself decides its size
+    in.Int();
+    doc->ZoomLevel = in.Int();
+    try {
+        doc->Picture = ReadBmp(in.Rest());
+    } catch (const FormatError& e) {
+        throw ProjectError(std::string("the picture is damaged: ") + e.what());
+    }
+
+    // A zoom level whose display cannot be made (a damaged or hand-made file) opens at actual size.
+    if (!doc->StretchB()) {
+        doc->ZoomLevel = 0;
+        if (!doc->StretchB()) throw ProjectError("the picture cannot be shown");
+    }
+    doc->Box.PlaceCorners(xs, ys);
+    doc->MarkerList.clear();
+    for (int n = 1; n <= 4; ++n)
+        doc->MarkerList.push_back(&doc->Box.Marker(n));
+    for (const SeriesRecord& s : series) {
+        doc->DataSeries.push_back(std::make_unique<TMarkerLine>(s.points[0], s.points[1]));
+        TMarkerLine& line = *doc->DataSeries.back();
+        doc->MarkerList.push_back(&line.Marker(0));
+        doc->MarkerList.push_back(&line.Marker(1));
+        line.SetColor(s.color);
+        line.Name = s.name;
+        for (std::size_t k = 2; k < s.points.size(); ++k) {
+            line.InsertMarker(s.points[k], -1, line.Count() - 1);
+            doc->MarkerList.push_back(line.Markers.back().get());
+        }
+    }
+    for (const SingleRecord& s : singles) {
+        auto marker = std::make_unique<TMarker>();
+        marker->Color = s.color;
+        marker->SetPosition(s.position);
+        doc->MarkerList.push_back(marker.get());
+        doc->SingleMarkers.push_back(std::move(marker));
+    }
+    doc->UpDateMemo(0);
+    doc->Modified = false;
+    return doc;
+}
+
+std::unique_ptr<PlotDocument> LoadProjectFile(const std::string& path) {
+    const std::string corrupted = "File " + ExtractFileName(path) + " is corrupted.";
+    try {
+        std::ifstream file(path, std::ios::binary);
+        if (!file) throw ProjectError(corrupted);
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                        std::istreambuf_iterator<char>());
+        if (file.bad()) throw ProjectError(corrupted);
+        auto doc = ReadProject(bytes);
+        doc->Caption = ExtractFileName(path);
+        doc->DocumentFolder = ExtractFilePath(path);
+        return doc;
+    } catch (const ProjectError&) {
+        throw ProjectError(corrupted);
+    } catch (const std::bad_alloc&) {
+        throw ProjectError(corrupted);
+    } catch (const std::length_error&) {
+        throw ProjectError(corrupted);
+    }
+}
+
+}  // namespace curvana
