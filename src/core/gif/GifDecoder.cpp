@@ -135,6 +135,7 @@ void Decoder::ReadSubBlocks(std::vector<std::uint8_t>& into) {
     }
 }
 
+// Called only with the introducer "!" next, which the frame's extension loop has checked.
 GifExtension Decoder::ReadExtension() {
     const std::uint8_t* head = in_.Take(2);
     const std::uint8_t label = head[1];
@@ -155,7 +156,6 @@ GifExtension Decoder::ReadExtension() {
         default:
             throw GifError("Unknown extension type");
     }
-    if (head[0] != kExtensionIntroducer) throw GifError("Invalid extension introducer");
 
     switch (ext.kind) {
         case GifExtensionKind::GraphicControl: {

@@ -23,8 +23,10 @@ inline constexpr std::int64_t kMaxGifPixels = std::int64_t(1) << 28;
 // file cannot be loaded; passes each warning text to warn when one is given and goes on.
 //
 // Failures: "Premature end of data" (a fixed-size part of the file runs past its end),
-// "Invalid GIF signature", "Unknown extension type", "Invalid extension introducer",
-// "Unsupported Application Extension block size", "Image too large".
+// "Invalid GIF signature", "Unknown extension type", "Unsupported Application Extension block size",
+// "Image too large". (An extension is only read where its introducer has been seen, and a code
+// stream never builds a table entry that refers to itself, see DecodeLzw, so neither a bad
+// introducer inside an extension nor a circular table entry can fail a load.)
 // Warnings: "Unknown GIF block type", "Invalid extension introducer", "Image exceeds Logical Screen
 // size" (a frame of zero width or height, read as one of the screen's size), "Premature end of
 // data" (data sub-blocks cut short by the end of the file), "Decoder bit buffer under-run",

@@ -87,7 +87,9 @@ LzwResult DecodeLzw(int minCodeSize, std::span<const std::uint8_t> codes, std::s
             start[next] = std::uint32_t(previousStart);
             length[next] = std::uint16_t(length[previous] + 1);
             ++next;
-            if (next == limit && limit < kTableSize) {
+            // With a minimum code size of 1 the first free entry already equals the limit, so the
+            // first entry made widens the codes.
+            if (next >= limit && limit < kTableSize) {
                 limit <<= 1;
                 ++width;
             }
