@@ -1,5 +1,6 @@
 #include "gif/GifDecoder.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <utility>
@@ -241,20 +242,18 @@ void Decoder::DecodePixels(GifFrame& frame, int minCodeSize) {
     const std::size_t width = std::size_t(frame.width);
     const std::size_t height = std::size_t(frame.height);
     const std::uint8_t fill = frame.transparent ? frame.transparentIndex : 0;
-    frame.pixels.assign(width * height, fill);
-
-    if (!frame.Interlaced()) {
-        if (DecodeLzw(minCodeSize, codes_, frame.pixels).end == LzwEnd::OutOfData)
-            Warn("Decoder bit buffer under-run");
-        return;
-    }
+    frame.pixels.resize(width * height);
 
     // Interlaced rows arrive in four passes: every 8th row from 0, every 8th from 4, every 4th
     // from 2, every 2nd from 1. They are decoded in that order and then put in place.
-    interlaced_.assign(width * height, fill);
-    if (DecodeLzw(minCodeSize, codes_, interlaced_).end == LzwEnd::OutOfData)
-        Warn("Decoder bit buffer under-run");
-    if (width == 0) return;
+    std::vector<std::uint8_t>& decoded = frame.Interlaced() ? interlaced_ : frame.pixels;
+    decoded.resize(width * height);
+    const LzwResult result = DecodeLzw(minCodeSize, codes_, decoded);
+    if (result.end == LzwEnd::OutOfData) Warn("Decoder bit buffer under-run");
+    // Pixels the data does not reach keep the fill value.
+    std::fill(decoded.begin() + std::ptrdiff_t(result.written), decoded.end(), fill);
+
+    if (!frame.Interlaced() || width == 0) return;
     static constexpr std::size_t kFirstRow[4] = {0, 4, 2, 1};
     static constexpr std::size_t kRowStep[4] = {8, 8, 4, 2};
     const std::uint8_t* src = interlaced_.data();

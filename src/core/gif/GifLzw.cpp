@@ -1,6 +1,7 @@
 #include "gif/GifLzw.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace curvana {
@@ -9,16 +10,45 @@ namespace {
 
 constexpr unsigned kTableSize = 4096;  // codes are at most 12 bits wide
 
-// The (up to) four bytes at p as a little-endian word; bytes past end count as zero.
-inline std::uint32_t LoadWord(const std::uint8_t* p, const std::uint8_t* end) {
-    if (end - p >= 4)
-        return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-               (std::uint32_t(p[3]) << 24);
-    std::uint32_t word = 0;
-    for (int i = 0; p + i < end; ++i)
-        word |= std::uint32_t(p[i]) << (8 * i);
-    return word;
-}
+// The single-byte strings, with room to read eight bytes from any of them.
+constexpr std::array<std::uint8_t, 256 + 8> kLiterals = [] {
+    std::array<std::uint8_t, 256 + 8> a{};
+    for (unsigned i = 0; i < 256; ++i)
+        a[i] = std::uint8_t(i);
+    return a;
+}();
+
+// Takes codes least-significant bit first.
+class CodeReader {
+  public:
+    explicit CodeReader(std::span<const std::uint8_t> codes)
+        : in_(codes.data()), size_(codes.size()), totalBits_(std::uint64_t(codes.size()) * 8) {}
+
+    // False when fewer than width bits are left.
+    bool Next(unsigned width, unsigned& code) {
+        if (bitPos_ + width > totalBits_) return false;
+        const std::size_t byte = std::size_t(bitPos_ >> 3);
+        std::uint32_t word;
+        if (size_ - byte >= 4) {
+            const std::uint8_t* p = in_ + byte;
+            word = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+                   (std::uint32_t(p[3]) << 24);
+        } else {
+            word = 0;
+            for (std::size_t i = 0; byte + i < size_; ++i)
+                word |= std::uint32_t(in_[byte + i]) << (8 * i);
+        }
+        code = (word >> (bitPos_ & 7)) & ((1u << width) - 1);
+        bitPos_ += width;
+        return true;
+    }
+
+  private:
+    const std::uint8_t* in_;
+    std::size_t size_;
+    std::uint64_t totalBits_;
+    std::uint64_t bitPos_ = 0;
+};
 
 }  // namespace
 
@@ -32,18 +62,18 @@ LzwResult DecodeLzw(int minCodeSize, std::span<const std::uint8_t> codes, std::s
     const unsigned endCode = clear + 1;
 
     // Every string of the table except the single-byte ones has been written to out before, as the
-    // previous string followed by one more byte. An entry therefore only records where that copy
-    // starts and how long it is; writing the string again is a copy within out. Entries created
-    // after out is full are never written, so their positions need not be valid.
-    std::uint32_t start[kTableSize];
+    // previous string followed by one more byte; an entry records where that copy starts, its length
+    // and its last byte. Writing a string again is then a copy within out.
+    const std::uint8_t* source[kTableSize];
     std::uint16_t length[kTableSize];
-    std::fill(length, length + clear, std::uint16_t(1));
+    std::uint8_t last[kTableSize];
+    for (unsigned c = 0; c < std::min(clear, 256u); ++c) {
+        source[c] = kLiterals.data() + c;
+        length[c] = 1;
+        last[c] = std::uint8_t(c);
+    }
 
-    const std::uint8_t* const in = codes.data();
-    const std::uint8_t* const inEnd = in + codes.size();
-    const std::uint64_t totalBits = std::uint64_t(codes.size()) * 8;
-    std::uint64_t bitPos = 0;
-
+    CodeReader reader(codes);
     std::uint8_t* const base = out.data();
     const std::size_t outSize = out.size();
     std::size_t written = 0;
@@ -51,7 +81,7 @@ LzwResult DecodeLzw(int minCodeSize, std::span<const std::uint8_t> codes, std::s
     unsigned width = 0, limit = 0, next = 0;
     bool havePrevious = false;
     unsigned previous = 0;
-    std::size_t previousStart = 0;  // where the previous string was written
+    const std::uint8_t* previousCopy = nullptr;  // where the previous string was written
     auto reset = [&] {
         width = unsigned(minCodeSize) + 1;
         limit = 2 * clear;
@@ -60,14 +90,12 @@ LzwResult DecodeLzw(int minCodeSize, std::span<const std::uint8_t> codes, std::s
     };
     reset();
 
+    unsigned code = 0;
     for (;;) {
-        if (bitPos + width > totalBits) {
+        if (!reader.Next(width, code)) {
             result.end = LzwEnd::OutOfData;
             break;
         }
-        const unsigned code = (LoadWord(in + (bitPos >> 3), inEnd) >> (bitPos & 7)) & ((1u << width) - 1);
-        bitPos += width;
-
         if (code == clear) {
             reset();
             continue;
@@ -80,12 +108,31 @@ LzwResult DecodeLzw(int minCodeSize, std::span<const std::uint8_t> codes, std::s
             result.end = LzwEnd::BadCode;
             break;
         }
-        if (havePrevious && next < kTableSize) {
+        if (written == outSize) {
+            // out is full: from here on only the table size is followed, to find the end of the codes.
+            if (havePrevious && next < kTableSize) {
+                ++next;
+                if (next >= limit && limit < kTableSize) {
+                    limit <<= 1;
+                    ++width;
+                }
+            }
+            previous = code;
+            havePrevious = true;
+            continue;
+        }
+
+        const bool grow = havePrevious && next < kTableSize;
+        if (grow) {
             // The previous string followed by the first byte of this one. When this code is the
             // entry being made, its string is the previous one followed by its own first byte; both
-            // sit in out right where the previous string was written.
-            start[next] = std::uint32_t(previousStart);
+            // start where the previous string was written.
+            source[next] = previousCopy;
             length[next] = std::uint16_t(length[previous] + 1);
+        }
+        const std::uint8_t* src = source[code];
+        if (grow) {
+            last[next] = *src;
             ++next;
             // With a minimum code size of 1 the first free entry already equals the limit, so the
             // first entry made widens the codes.
@@ -96,27 +143,33 @@ LzwResult DecodeLzw(int minCodeSize, std::span<const std::uint8_t> codes, std::s
         }
         previous = code;
         havePrevious = true;
-        previousStart = written;
-        if (written == outSize) continue;  // out is full: only the table is kept up
 
-        if (code < clear) {
-            base[written++] = std::uint8_t(code);
+        std::uint8_t* dst = base + written;
+        previousCopy = dst;
+        const std::size_t n = length[code];
+        if (n <= 8 && outSize - written >= 8) {
+            // Eight bytes at once, the string's last byte put right afterwards: the source may run
+            // into dst, and for the entry just made its last byte is dst[0] itself. The bytes past
+            // the string are written over by the next ones.
+            std::uint64_t bytes;
+            std::memcpy(&bytes, src, 8);
+            std::memcpy(dst, &bytes, 8);
+            dst[n - 1] = last[code];
+            written += n;
             continue;
         }
-        const std::size_t n = std::min<std::size_t>(length[code], outSize - written);
-        const std::uint8_t* src = base + start[code];
-        std::uint8_t* dst = base + written;
+        // The source lies before dst, except for the last byte of the entry just made, which is
+        // dst[0]: copying forwards gives it its value before it is read. Eight bytes at a time are
+        // safe while the source is at least eight bytes behind.
+        const std::size_t count = std::min(n, outSize - written);
         std::size_t k = 0;
-        // The source ends at or before dst, except for the entry just made, whose last byte is
-        // dst[0]; copying forwards gives that byte its value before it is read. Eight bytes at a
-        // time are safe while the source lies at least eight bytes behind.
-        if (dst - src >= 8) {
-            for (; k + 8 <= n; k += 8)
+        if (count >= 8 && dst - src >= 8) {
+            for (; k + 8 <= count; k += 8)
                 std::memcpy(dst + k, src + k, 8);
         }
-        for (; k < n; ++k)
+        for (; k < count; ++k)
             dst[k] = src[k];
-        written += n;
+        written += count;
     }
     result.written = written;
     return result;

@@ -25,8 +25,8 @@ struct LzwResult {
 // 4096 strings.
 //
 // The decoded colour indices are stored in out in turn. Indices beyond out.size() are dropped, but
-// the codes are still read to their end, so that a missing end code shows as OutOfData. out keeps
-// its contents past the last index written.
+// the codes are still read to their end, so that a missing end code shows as OutOfData. The bytes of
+// out past the last index written are left undefined: strings are copied eight bytes at a time.
 //
 // A code that names no string ends decoding with BadCode: a code above the next free table entry,
 // the next free entry itself right after a clear code (it has no previous string to repeat), any
