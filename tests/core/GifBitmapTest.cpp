@@ -106,6 +106,10 @@ TEST(GifBitmapTest, FirstFrameOnTheLogicalScreen) {
     EXPECT_EQ(local.PixelColor(2, 0), clBlack);
 
     EXPECT_TRUE(FromBytes(Cat({header, screen, end})).Empty());
+    // A screen 0 pixels wide and a frame on it: an empty picture.
+    Bytes narrow = screen;
+    narrow[0] = 0;
+    EXPECT_TRUE(FromBytes(Cat({header, narrow, at(0, 0, 2, 1), data2x1, end})).Empty());
 }
 
 TEST(GifBitmapTest, SmallFirstFramesOfTheCorpus) {

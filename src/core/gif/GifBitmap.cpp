@@ -31,7 +31,7 @@ Bitmap GifToBitmap(const GifImage& image) {
     Bitmap bitmap(image.screenWidth, image.screenHeight, PixelFormat::Indexed(8));
     bitmap.SetPalette(std::move(palette));
     const std::uint8_t background = image.globalMap.empty() ? 0 : image.background;
-    if (background != 0) {
+    if (background != 0 && !bitmap.Empty()) {
         for (int y = 0; y < bitmap.Height(); ++y)
             std::memset(bitmap.Row(y), background, std::size_t(bitmap.Width()));
     }
