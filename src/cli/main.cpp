@@ -1,29 +1,179 @@
+#include <cstdio>
+#include <exception>
 #include <iostream>
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "document/OpenDocument.h"
+#include "document/ProjectFile.h"
+#include "output/ExportData.h"
+#include "platform/BmpWriter.h"
+#include "platform/NumberText.h"
 
 namespace {
 
+using namespace curvana;
+
 constexpr std::string_view kUsage =
-    "Usage: curvana-cli [--help] [--version]\n"
+    "Usage: curvana-cli COMMAND ARGUMENTS\n"
     "\n"
     "Curvana digitizes plotted graphs: it turns the markers laid on a picture of a plot into data values.\n"
     "This tool works on Curvana's files without opening a window.\n"
     "\n"
-    "Options:\n"
-    "  --help       show this text and exit\n"
-    "  --version    show the program's version and exit\n";
+    "Commands:\n"
+    "  decode PICTURE OUT.bmp           write a picture (.bmp, .jpg, .jpeg, .gif) as the BMP a project "
+    "holds\n"
+    "  new PICTURE OUT.cvn              save a picture as a new project with the default calibration box\n"
+    "  listing PROJECT.cvn [--digits N] print the project's data listing\n"
+    "  export PROJECT.cvn OUT --format xls|txt|csv|tab [--digits N]\n"
+    "                                   export the data listing as the program's Data > Export does\n"
+    "  resave PROJECT.cvn OUT.cvn       read a project and save it again\n"
+    "  convert PROJECT.cvn PX PY        the data values of picture point (PX, PY)\n"
+    "  deconvert PROJECT.cvn X Y        the picture point of data values (X, Y)\n"
+    "  --help                           show this text\n"
+    "  --version                        show the program's version\n"
+    "\n"
+    "--digits sets the significant digits of the listing, 1 to 10 (default 3).\n"
+    "Exit status: 0 success, 1 a file could not be read or written, 2 a usage error.\n";
+
+struct UsageError {};
+
+// A failure to report on one line, exit status 1.
+struct Failure {
+    std::string message;
+};
+
+std::unique_ptr<PlotDocument> LoadProject(const std::string& path) {
+    try {
+        return LoadProjectFile(path);
+    } catch (const ProjectError& e) {
+        throw Failure{e.what()};
+    }
+}
+
+std::unique_ptr<PlotDocument> OpenPicture(const std::string& path) {
+    if (KindOfFile(path) == FileKind::Unknown || KindOfFile(path) == FileKind::Project)
+        throw Failure{"Not a picture file: " + path};
+    try {
+        return OpenPictureDocument(path);
+    } catch (const OpenError& e) {
+        throw Failure{e.what()};
+    }
+}
+
+// Runs a write, turning its failure into the file system's text.
+template <typename Write>
+void Writing(Write write) {
+    try {
+        write();
+    } catch (const std::exception& e) {
+        throw Failure{e.what()};
+    }
+}
+
+std::int32_t Integer(const std::string& text) {
+    std::int32_t value = 0;
+    if (!TryStrToInt(text, value)) throw UsageError{};
+    return value;
+}
+
+double Number(const std::string& text) {
+    double value = 0;
+    if (!TryStrToFloat(text, value)) throw UsageError{};
+    return value;
+}
+
+// Takes "--name VALUE" out of the arguments; empty when it is not there.
+std::string TakeOption(std::vector<std::string>& args, const std::string& name) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != name) continue;
+        if (i + 1 >= args.size()) throw UsageError{};
+        std::string value = args[i + 1];
+        args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+        return value;
+    }
+    return {};
+}
+
+void TakeDigits(std::vector<std::string>& args) {
+    const std::string digits = TakeOption(args, "--digits");
+    if (digits.empty()) return;
+    const std::int32_t n = Integer(digits);
+    if (n < 1 || n > 10) throw UsageError{};
+    SigDigits = n;
+}
+
+int Run(std::vector<std::string> args) {
+    if (args.size() == 1 && args[0] == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "curvana-cli " << CURVANA_VERSION << "\n";
+        return 0;
+    }
+    if (args.empty()) throw UsageError{};
+    const std::string command = args[0];
+    args.erase(args.begin());
+
+    if (command == "decode" && args.size() == 2) {
+        auto doc = OpenPicture(args[0]);
+        Writing([&] { WriteBmpFile(doc->Picture, args[1]); });
+    } else if (command == "new" && args.size() == 2) {
+        auto doc = OpenPicture(args[0]);
+        ChosenPlotType = PlotType::LinearLinear;
+        Writing([&] { SaveToFile(*doc, args[1]); });
+    } else if (command == "listing") {
+        TakeDigits(args);
+        if (args.size() != 1) throw UsageError{};
+        auto doc = LoadProject(args[0]);
+        for (const std::string& line : doc->BuildListing())
+            std::cout << line << '\n';
+    } else if (command == "export") {
+        TakeDigits(args);
+        const std::string format = TakeOption(args, "--format");
+        const int filter = format == "xls"   ? ExportFilterExcel
+                           : format == "txt" ? ExportFilterText
+                           : format == "csv" ? ExportFilterCsv
+                           : format == "tab" ? ExportFilterTab
+                                             : 0;
+        if (filter == 0 || args.size() != 2) throw UsageError{};
+        auto doc = LoadProject(args[0]);
+        const ExportTable table = SplitListing(doc->BuildListing());
+        Writing([&] { ExportWithFilter(filter, table, args[1]); });
+    } else if (command == "resave" && args.size() == 2) {
+        auto doc = LoadProject(args[0]);
+        Writing([&] { SaveToFile(*doc, args[1]); });
+    } else if (command == "convert" && args.size() == 3) {
+        const TPoint p{Integer(args[1]), Integer(args[2])};
+        auto doc = LoadProject(args[0]);
+        const TDataPoint v = doc->ConvertXY(p);
+        std::printf("%.17g %.17g\n", v.X, v.Y);
+    } else if (command == "deconvert" && args.size() == 3) {
+        const TDataPoint v{Number(args[1]), Number(args[2])};
+        auto doc = LoadProject(args[0]);
+        const TPoint p = doc->DeConvertXY(v);
+        std::printf("%d %d\n", int(p.X), int(p.Y));
+    } else {
+        throw UsageError{};
+    }
+    return 0;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc == 2 && std::string_view(argv[1]) == "--help") {
-        std::cout << kUsage;
-        return 0;
+    // The tool always writes and reads numbers with ".".
+    curvana::SetDecimalSeparator(".");
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError&) {
+        std::cerr << kUsage;
+        return 2;
+    } catch (const Failure& f) {
+        std::cerr << f.message << "\n";
+        return 1;
     }
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::cout << "curvana-cli " << CURVANA_VERSION << "\n";
-        return 0;
-    }
-    std::cerr << kUsage;
-    return 2;
 }

@@ -1,14 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "document/ProjectFile.h"
+#include "platform/BmpReader.h"
+#include "platform/BmpWriter.h"
+
+namespace curvana {
 namespace {
 
 struct Result {
     int status;
-    std::string output;
+    std::string out;  // standard output and standard error together
 };
 
 Result RunCli(const std::string& args) {
@@ -18,24 +27,102 @@ Result RunCli(const std::string& args) {
     if (!pipe) return r;
     std::array<char, 256> buffer;
     while (std::fgets(buffer.data(), int(buffer.size()), pipe))
-        r.output += buffer.data();
+        r.out += buffer.data();
     int status = pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
 }
 
-TEST(CliTest, HelpVersionAndUnknownOptions) {
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/curvana-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+    std::string File(const std::string& name) const { return dir_ + "/" + name; }
+
+    // A project on a 200 by 100 picture, calibrated one data unit per pixel from corner 1, with a
+    // series through (36, 82) and (100, 50) and a single marker at (120, 60).
+    std::string MakeProject() {
+        PlotDocument doc;
+        doc.Picture = Bitmap(200, 100, PixelFormat::Rgb24());
+        doc.PlaceNewPicture();
+        doc.XMax = 160;
+        doc.YMax = 80;
+        doc.AddSeries({36, 82}, {100, 50}, nullptr);
+        doc.AddSingleMarker({120, 60}, nullptr);
+        const std::string path = File("plot.cvn");
+        SaveToFile(doc, path);
+        return path;
+    }
+
+    std::string dir_;
+};
+
+TEST_F(CliTest, HelpVersionAndUsageErrors) {
     Result help = RunCli("--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.output.find("Usage: curvana-cli"), std::string::npos);
-
+    EXPECT_NE(help.out.find("Usage: curvana-cli"), std::string::npos);
     Result version = RunCli("--version");
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.output, std::string("curvana-cli ") + CURVANA_VERSION + "\n");
+    EXPECT_EQ(version.out, std::string("curvana-cli ") + CURVANA_VERSION + "\n");
+    for (const char* wrong :
+         {"", "--frobnicate", "listing", "listing a.cvn --digits 11", "listing a.cvn --digits",
+          "export a.cvn out --format pdf", "convert a.cvn 1", "convert a.cvn x 2"}) {
+        Result r = RunCli(wrong);
+        EXPECT_EQ(r.status, 2) << wrong;
+        EXPECT_NE(r.out.find("Usage:"), std::string::npos) << wrong;
+    }
+}
 
-    Result unknown = RunCli("--frobnicate");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.output.find("Usage:"), std::string::npos);
+TEST_F(CliTest, ListingConversionAndExport) {
+    const std::string project = MakeProject();
+    Result listing = RunCli("listing " + project);
+    EXPECT_EQ(listing.status, 0);
+    EXPECT_EQ(listing.out, "DataSeries 1\n16 , 8\n80 , 40\n \nSingle Markers\n100 , 30\n");
+    EXPECT_EQ(RunCli("listing " + project + " --digits 1").out,
+              "DataSeries 1\n1.6E+001 , 8\n8.0E+001 , 4.0E+001\n \nSingle Markers\n1.0E+002 , 3.0E+001\n");
+
+    EXPECT_EQ(RunCli("convert " + project + " 100 50").out, "80 40\n");
+    EXPECT_EQ(RunCli("convert " + project + " 21 89").out, "1 1\n");
+    EXPECT_EQ(RunCli("deconvert " + project + " 80 40").out, "100 50\n");
+
+    ASSERT_EQ(RunCli("export " + project + " " + File("out.csv") + " --format csv").status, 0);
+    EXPECT_EQ(Read(File("out.csv")), "DataSeries 1\r\n16,8\r\n80,40\r\n\r\nSingle Markers\r\n100,30\r\n");
+}
+
+TEST_F(CliTest, PicturesAndProjects) {
+    const std::string bmp = std::string(CURVANA_TEST_DATA) + "/bmpsuite/g/pal8v5.bmp";
+    ASSERT_EQ(RunCli("decode " + bmp + " " + File("copy.bmp")).status, 0);
+    EXPECT_EQ(Read(File("copy.bmp")), Read(bmp));  // the picture as a project would hold it
+
+    ASSERT_EQ(RunCli("new " + bmp + " " + File("new.cvn")).status, 0);
+    auto doc = LoadProjectFile(File("new.cvn"));
+    EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{13, 58}));  // 10 % and 90 % of 127 by 64
+    EXPECT_EQ(RunCli("listing " + File("new.cvn")).out, "");
+
+    const std::string project = MakeProject();
+    ASSERT_EQ(RunCli("resave " + project + " " + File("again.cvn")).status, 0);
+    EXPECT_EQ(Read(File("again.cvn")), Read(project));
+
+    Result missing = RunCli("listing " + File("missing.cvn"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "File missing.cvn is corrupted.\n");
+    std::ofstream(File("bad.gif")) << "GIF89a";
+    Result bad = RunCli("decode " + File("bad.gif") + " " + File("x.bmp"));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "Invalid Gif Format.\n");
+    Result unwritable = RunCli("resave " + project + " " + File("nofolder/x.cvn"));
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.out.find("nofolder/x.cvn"), std::string::npos);
 }
 
 }  // namespace
+}  // namespace curvana
