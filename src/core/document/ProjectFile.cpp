@@ -2,14 +2,13 @@
 
 #include <array>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <vector>
 
 #include "platform/AtomicFile.h"
 #include "platform/BmpReader.h"
 #include "platform/BmpWriter.h"
+#include "platform/FileBytes.h"
 #include "platform/FormatError.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
@@ -235,16 +234,14 @@ std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
 std::unique_ptr<PlotDocument> LoadProjectFile(const std::string& path) {
     const std::string corrupted = "File " + ExtractFileName(path) + " is corrupted.";
     try {
-        std::ifstream file(path, std::ios::binary);
-        if (!file) throw ProjectError(corrupted);
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                        std::istreambuf_iterator<char>());
-        if (file.bad()) throw ProjectError(corrupted);
-        auto doc = ReadProject(bytes);
+        const FileBytes file = ReadFileBytes(path);
+        auto doc = ReadProject(file.Span());
         doc->Caption = ExtractFileName(path);
         doc->DocumentFolder = ExtractFilePath(path);
         return doc;
     } catch (const ProjectError&) {
+        throw ProjectError(corrupted);
+    } catch (const std::system_error&) {  // the file cannot be read
         throw ProjectError(corrupted);
     } catch (const std::bad_alloc&) {
         throw ProjectError(corrupted);

@@ -79,36 +79,18 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
     stride_ = StrideFor(width, format.bitsPerPixel);
     if (ByteSize() > 0) {
         // calloc hands out fresh zero pages for large blocks without writing them.
-        bits_.reset(static_cast<std::uint8_t*>(std::calloc(ByteSize(), 1)));
-        if (!bits_) throw std::bad_alloc();
+        auto* p = static_cast<std::uint8_t*>(std::calloc(ByteSize(), 1));
+        if (!p) throw std::bad_alloc();
+        bits_.reset(p, FreeDeleter());
     }
     PrepareConversion();
 }
 
-Bitmap::Bitmap(const Bitmap& other)
-    : width_(other.width_),
-      height_(other.height_),
-      format_(other.format_),
-      stride_(other.stride_),
-      palette_(other.palette_),
-      origin_(other.origin_),
-      indexColors_(other.indexColors_),
-      red_(other.red_),
-      green_(other.green_),
-      blue_(other.blue_) {
-    if (other.bits_) {
-        bits_.reset(static_cast<std::uint8_t*>(std::malloc(ByteSize())));
-        if (!bits_) throw std::bad_alloc();
-        std::memcpy(bits_.get(), other.bits_.get(), ByteSize());
-    }
-}
-
-Bitmap& Bitmap::operator=(const Bitmap& other) {
-    if (this != &other) {
-        Bitmap copy(other);
-        *this = std::move(copy);
-    }
-    return *this;
+void Bitmap::Detach() {
+    auto* p = static_cast<std::uint8_t*>(std::malloc(ByteSize()));
+    if (!p) throw std::bad_alloc();
+    std::memcpy(p, bits_.get(), ByteSize());
+    bits_.reset(p, FreeDeleter());
 }
 
 void Bitmap::SetPalette(std::vector<RgbQuad> palette) {

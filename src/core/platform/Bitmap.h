@@ -71,8 +71,10 @@ class Bitmap {
     // A picture of the given size with every pixel's bits zero. Throws std::length_error for a
     // negative size or one over kMaxPixels pixels, std::bad_alloc when memory runs out.
     Bitmap(int width, int height, PixelFormat format);
-    Bitmap(const Bitmap& other);
-    Bitmap& operator=(const Bitmap& other);
+    // Copies share their pixels until one of them is written to (through a non-const Row or
+    // SetPixelValue), so copying even a large picture costs nothing up front.
+    Bitmap(const Bitmap& other) = default;
+    Bitmap& operator=(const Bitmap& other) = default;
     Bitmap(Bitmap&&) noexcept = default;
     Bitmap& operator=(Bitmap&&) noexcept = default;
 
@@ -84,7 +86,10 @@ class Bitmap {
     std::size_t ByteSize() const { return stride_ * std::size_t(height_); }
     static std::size_t StrideFor(int width, int bitsPerPixel);
 
-    std::uint8_t* Row(int y) { return bits_.get() + std::size_t(y) * stride_; }
+    std::uint8_t* Row(int y) {
+        if (bits_.use_count() > 1) Detach();
+        return bits_.get() + std::size_t(y) * stride_;
+    }
     const std::uint8_t* Row(int y) const { return bits_.get() + std::size_t(y) * stride_; }
 
     const std::vector<RgbQuad>& Palette() const { return palette_; }
@@ -114,13 +119,14 @@ class Bitmap {
     };
 
     void PrepareConversion();
+    void Detach();
     TColor ColorOfValue(std::uint32_t value) const;
 
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_;
     std::size_t stride_ = 0;
-    std::unique_ptr<std::uint8_t[], FreeDeleter> bits_;
+    std::shared_ptr<std::uint8_t[]> bits_;
     std::vector<RgbQuad> palette_;
     BmpOrigin origin_;
 

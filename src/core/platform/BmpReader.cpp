@@ -1,9 +1,5 @@
 #include "platform/BmpReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,6 +8,7 @@
 #include <vector>
 
 #include "platform/BmpLayout.h"
+#include "platform/FileBytes.h"
 
 namespace curvana {
 
@@ -307,37 +304,13 @@ Bitmap ReadBmp(std::span<const std::uint8_t> data) {
 }
 
 Bitmap ReadBmpFile(const std::string& path) {
-    auto fail = [&path](int error) {
-        return FormatError("cannot read " + path + ": " + std::strerror(error));
-    };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw fail(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0) throw fail(errno);
-    if (!S_ISREG(st.st_mode)) throw FormatError("cannot read " + path + ": not a regular file");
-    const std::size_t size = std::size_t(st.st_size);
-    // The whole file in one buffer, left uninitialised: every byte is read into it.
-    std::unique_ptr<std::uint8_t[]> buffer;
+    FileBytes file;
     try {
-        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-    } catch (const std::bad_alloc&) {
-        throw FormatError("cannot read " + path + ": file too large to load");
+        file = ReadFileBytes(path);
+    } catch (const std::system_error& e) {
+        throw FormatError(e.what());
     }
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buffer.get() + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw fail(errno);
-        }
-        if (n == 0) break;  // the file shrank while being read
-        done += std::size_t(n);
-    }
-    return ReadBmp(std::span<const std::uint8_t>(buffer.get(), done));
+    return ReadBmp(file.Span());
 }
 
 }  // namespace curvana

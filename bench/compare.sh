@@ -1,0 +1,74 @@
+#!/bin/sh
+# Times curvana-cli against its anchors in one run and prints the ratios:
+#   decode of a 4000x3000 256-colour GIF        against giflib decoding it (and writing the indices out)
+#   decode of a 6000x4000 JPEG                  against djpeg -bmp
+#   resave of a project holding a 6000x4000 picture against copying the file
+# Each command runs RUNS times (default 5); the best time counts.
+# Usage: bench/compare.sh [BUILD_DIR]
+set -eu
+cd "$(dirname "$0")/.."
+build=${1:-build}
+runs=${RUNS:-5}
+./scripts/install-packages libgif-dev libjpeg-turbo-progs imagemagick gcc
+[ -x "$build/curvana-cli" ] || { echo "build the project first (make build)" >&2; exit 1; }
+cli=$(realpath "$build/curvana-cli")
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The anchor for GIF decoding: giflib reads the whole file and writes the first frame's indices.
+cat > "$work/gifdecode.c" <<'C'
+#include <gif_lib.h>
+#include <stdio.h>
+int main(int argc, char **argv) {
+    int error = 0;
+    GifFileType *gif = DGifOpenFileName(argv[1], &error);
+    if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) return 1;
+    FILE *out = fopen(argv[2], "wb");
+    const SavedImage *frame = &gif->SavedImages[0];
+    fwrite(frame->RasterBits, 1, (size_t)frame->ImageDesc.Width * frame->ImageDesc.Height, out);
+    fclose(out);
+    DGifCloseFile(gif, &error);
+    return 0;
+}
+C
+gcc -O2 "$work/gifdecode.c" -o "$work/gifdecode" -lgif
+
+# Test pictures: real photographs and plots from the test data, enlarged.
+convert tests/data/gif/wuffs/harvesters.gif'[0]' -resize '4000x3000!' -colors 256 "$work/big.gif"
+convert tests/data/jpeg/testorig-baseline-420.jpg -resize '6000x4000!' -quality 90 "$work/big.jpg"
+"$cli" new "$work/big.jpg" "$work/big.cvn"
+
+# Best wall-clock time of a command over the runs, in milliseconds.
+best() {
+    min=""
+    i=0
+    while [ "$i" -lt "$runs" ]; do
+        start=$(date +%s%N)
+        "$@" > /dev/null
+        end=$(date +%s%N)
+        t=$(( (end - start) / 1000000 ))
+        if [ -z "$min" ] || [ "$t" -lt "$min" ]; then min=$t; fi
+        i=$((i + 1))
+    done
+    echo "$min"
+}
+
+report() {  # name, ours, anchor, limit
+    awk -v n="$1" -v a="$2" -v b="$3" -v l="$4" 'BEGIN {
+        r = (b > 0) ? a / b : 0
+        printf "%-34s %6d ms  anchor %6d ms  ratio %.2f  (target <= %s) %s\n", n, a, b, r, l, (r <= l) ? "ok" : "OVER"
+    }'
+}
+
+gif_ours=$(best "$cli" decode "$work/big.gif" "$work/out-gif.bmp")
+gif_anchor=$(best "$work/gifdecode" "$work/big.gif" "$work/out-gif.raw")
+jpg_ours=$(best "$cli" decode "$work/big.jpg" "$work/out-jpg.bmp")
+jpg_anchor=$(best djpeg -bmp -outfile "$work/out-djpeg.bmp" "$work/big.jpg")
+cvn_ours=$(best "$cli" resave "$work/big.cvn" "$work/again.cvn")
+cvn_anchor=$(best cp "$work/big.cvn" "$work/copy.cvn")
+
+echo "curvana-cli against its anchors (best of $runs runs each):"
+report "decode 4000x3000 GIF vs giflib" "$gif_ours" "$gif_anchor" 1.0
+report "decode 6000x4000 JPEG vs djpeg -bmp" "$jpg_ours" "$jpg_anchor" 1.1
+report "resave 6000x4000 project vs cp" "$cvn_ours" "$cvn_anchor" 2.0
