@@ -54,6 +54,8 @@ struct GifFrame {
     int height = 0;
     std::uint8_t packed = 0;  // bit 7: local map present, bit 6: interlaced, bits 0-2: local map size
     GifColorMap localMap;
+    // Set when a graphic control extension before the frame marks a transparent colour; with
+    // several, the index is the last marking one's.
     bool transparent = false;
     std::uint8_t transparentIndex = 0;
     // width * height colour indices, rows top to bottom (interlacing already undone).
