@@ -1,6 +1,7 @@
 #include "platform/RasterCanvas.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -163,6 +164,36 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
     penY_ = y;
     const I128 dx = x - x0, dy = y - y0;
     if ((dx == 0 && dy == 0) || target_.Empty()) return;
+
+    // A line wholly on the raster (the usual case: marker symbols, box edges) needs no clipping and
+    // fits 64-bit arithmetic; it sets exactly the pixels the general path below would.
+    const std::int64_t w = target_.Width(), h = target_.Height();
+    if (x0 >= 0 && x0 < w && x >= 0 && x < w && y0 >= 0 && y0 < h && y >= 0 && y < h) {
+        const std::int64_t ddx = x - std::int64_t(x0), ddy = y - std::int64_t(y0);
+        const bool alongX = std::abs(ddx) >= std::abs(ddy);
+        const std::int64_t b = alongX ? std::abs(ddx) : std::abs(ddy),
+                           a = alongX ? std::abs(ddy) : std::abs(ddx);
+        const std::int64_t stepMajor = alongX ? (ddx > 0 ? 1 : -1) : (ddy > 0 ? 1 : -1);
+        const std::int64_t stepMinor = alongX ? (ddy >= 0 ? 1 : -1) : (ddx >= 0 ? 1 : -1);
+        const std::size_t stride = target_.Stride() / sizeof(RasterPixel);
+        RasterPixel* base = RowPixels(target_, 0);
+        const RasterPixel pixel = ToRasterPixel(penColor_);
+        std::int64_t px = std::int64_t(x0), py = std::int64_t(y0);
+        std::int64_t rem = 0;  // i * a mod b; twice it against b rounds half up
+        std::int64_t minorOffset = 0, quot = 0;
+        for (std::int64_t i = 0; i < b; ++i) {
+            minorOffset = quot + (2 * rem >= b ? 1 : 0);
+            const std::int64_t mx = alongX ? px + stepMajor * i : px + stepMinor * minorOffset;
+            const std::int64_t my = alongX ? py + stepMinor * minorOffset : py + stepMajor * i;
+            base[std::size_t(my) * stride + std::size_t(mx)] = pixel;
+            rem += a;
+            if (rem >= b) {
+                rem -= b;
+                ++quot;
+            }
+        }
+        return;
+    }
 
     // Step along the major axis; "minor" is the other one.
     const bool xMajor = Abs(dx) >= Abs(dy);
