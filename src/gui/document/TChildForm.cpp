@@ -1,0 +1,90 @@
+#include "document/TChildForm.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QScrollArea>
+#include <algorithm>
+
+#include "app/TListingMemo.h"
+#include "document/TPictureView.h"
+#include "platform/NumberText.h"
+
+namespace curvana {
+
+TChildForm::TChildForm(DocumentHost& host, std::unique_ptr<PlotDocument> doc, QWidget* parent)
+    : QMdiSubWindow(parent), host_(host), doc_(std::move(doc)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    // A system menu, minimise and close; no maximise.
+    setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromStdString(doc_->Caption));
+    scroll_ = new QScrollArea;
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    scroll_->setBackgroundRole(QPalette::Button);
+    view_ = new TPictureView(*doc_);
+    scroll_->setWidget(view_);
+    setWidget(scroll_);
+    setFocusProxy(view_);
+    StretchB();
+}
+
+TChildForm::~TChildForm() {
+    if (host_.ListingMemo() && doc_->Memo == host_.ListingMemo()) doc_->Memo = nullptr;
+}
+
+QString TChildForm::FullPath() const {
+    return QString::fromStdString(doc_->DocumentFolder + doc_->Caption);
+}
+
+QSize TChildForm::FrameExtra() const {
+    const QMargins m = contentsMargins();
+    return {m.left() + m.right(), m.top() + m.bottom()};
+}
+
+void TChildForm::StretchB() {
+    view_->FitToDocument();
+    const QSize full = view_->size() + FrameExtra();
+    setMaximumSize(full);
+    QSize room = full;
+    if (QMdiArea* area = mdiArea()) room = room.boundedTo(area->viewport()->size());
+    resize(room.expandedTo(minimumSizeHint()));
+}
+
+void TChildForm::FormPaint() {
+    view_->Repaint();
+}
+
+void TChildForm::FormActivate() {
+    doc_->Memo = host_.ListingMemo();
+    const double values[4] = {doc_->XMin, doc_->XMax, doc_->YMin, doc_->YMax};
+    for (int tag = 1; tag <= 4; ++tag)
+        if (QLineEdit* edit = host_.ScaleEdit(tag))
+            edit->setText(QString::fromStdString(FloatToStr(values[tag - 1])));
+    doc_->UpDateMemo(0);
+    if (host_.DocumentCount() > 1) doc_->IgnoreClick = true;
+}
+
+void TChildForm::FormDeactivate() {
+    double* values[4] = {&doc_->XMin, &doc_->XMax, &doc_->YMin, &doc_->YMax};
+    for (int tag = 1; tag <= 4; ++tag)
+        if (QLineEdit* edit = host_.ScaleEdit(tag))
+            *values[tag - 1] = StrToFloatOrZero(edit->text().toStdString());
+    if (doc_->Memo == host_.ListingMemo()) doc_->Memo = nullptr;
+}
+
+void TChildForm::closeEvent(QCloseEvent* event) {
+    if (closing_) {  // already let go
+        event->accept();
+        return;
+    }
+    if (!host_.DocumentCloseQuery(*this)) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    QMdiSubWindow::closeEvent(event);
+}
+
+}  // namespace curvana
