@@ -91,10 +91,10 @@ TEST(RecentFilesTest, MenuShowsFileNamesUpToTheFirstEmptyEntry) {
         EXPECT_EQ(r.SeparatorVisible(), c.separator);
     }
 
-    RecentFiles r = Listing({"/home/u/plots/graph.cvn", "/other/graph.cvn", "scan.bmp", ""});
+    RecentFiles r = Listing({"/home/u/plots/graph.cvn", "/other/graph.cvn", "/x/R&D.bmp", ""});
     EXPECT_EQ(r.Caption(1), "&1. graph.cvn");
     EXPECT_EQ(r.Caption(2), "&2. graph.cvn");  // same name in another folder reads the same
-    EXPECT_EQ(r.Caption(3), "&3. scan.bmp");
+    EXPECT_EQ(r.Caption(3), "&3. R&&D.bmp");
     EXPECT_EQ(r.Caption(4), "&4. ");
 }
 

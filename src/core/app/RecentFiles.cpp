@@ -26,7 +26,12 @@ void RecentFiles::Remove(int k) {
 }
 
 std::string RecentFiles::Caption(int k) const {
-    return "&" + std::to_string(k) + ". " + ExtractFileName(Entry(k));
+    std::string caption = "&" + std::to_string(k) + ". ";
+    for (char c : ExtractFileName(Entry(k))) {
+        if (c == '&') caption += '&';  // shown as itself, not as a mnemonic
+        caption += c;
+    }
+    return caption;
 }
 
 bool RecentFiles::ItemVisible(int k) const {

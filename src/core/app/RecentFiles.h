@@ -22,8 +22,9 @@ class RecentFiles {
     // Removes entry k: the later entries move up and entry 4 becomes empty.
     void Remove(int k);
 
-    // What the menu shows: the caption of item k ("&k. " and the entry's file name) and whether
-    // it is visible; the separator below the items shows with the first one.
+    // What the menu shows: the caption of item k ("&k. " and the entry's file name, any "&" in it
+    // doubled so that it shows as itself) and whether it is visible; the separator below the items shows with
+    // the first one.
     std::string Caption(int k) const;
     bool ItemVisible(int k) const;
     bool SeparatorVisible() const { return ItemVisible(1); }
