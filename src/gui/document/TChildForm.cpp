@@ -1,8 +1,10 @@
 #include "document/TChildForm.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QScrollArea>
 #include <algorithm>
 
@@ -19,6 +21,10 @@ TChildForm::TChildForm(DocumentHost& host, std::unique_ptr<PlotDocument> doc, QW
     setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromStdString(doc_->Caption));
+    // The main window's File > Close (Ctrl+W) closes the active document; the system menu's own
+    // shortcuts would compete with it.
+    for (QAction* action : systemMenu()->actions())
+        action->setShortcut(QKeySequence());
     scroll_ = new QScrollArea;
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(false);
