@@ -71,6 +71,7 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
     StatusPanels[0]->setFixedWidth(140);
     StatusPanels[1] = new QLabel;
     StatusPanels[1]->setMinimumWidth(50);
+    statusBar()->setObjectName("StatusBar1");
     statusBar()->addWidget(StatusPanels[0]);
     statusBar()->addWidget(StatusPanels[1], 1);
     AboutBox = new TAboutBox(this);
@@ -163,16 +164,16 @@ void TMainForm::CreateMenus() {
     connect(PlotTypeGroup, &QActionGroup::triggered, this, &TMainForm::PlotType);
 
     Data1 = menu("Data1", "&Data");
-    AddDataSeries1 = item(Data1, "AddDataSeries1", "Add DataSeries", 514, 8);
-    DeleteDataSeries1 = item(Data1, "DeleteDataSeries1", "Delete DataSeries", 515, 7);
+    AddDataSerie1 = item(Data1, "AddDataSerie1", "Add DataSeries", 514, 8);
+    RemoveDataSerie1 = item(Data1, "RemoveDataSerie1", "Delete DataSeries", 515, 7);
     Data1->addSeparator();
-    AddMarkertoDataSeries1 = item(Data1, "AddMarkertoDataSeries1", "Add  Marker to DataSeries", 516, 6);
-    DeleteMarkerFromDataSeries1 =
-        item(Data1, "DeleteMarkerFromDataSeries1", "Delete Marker From DataSeries", 517, 5);
+    AddPointtoDataSerie1 = item(Data1, "AddPointtoDataSerie1", "Add  Marker to DataSeries", 516, 6);
+    RemovePointFromDataSerie1 =
+        item(Data1, "RemovePointFromDataSerie1", "Delete Marker From DataSeries", 517, 5);
     Data1->addSeparator();
     AddSingleMarker1 = item(Data1, "AddSingleMarker1", "Add Single Marker", 518, 12);
     DeleteSingleMarker1 = item(Data1, "DeleteSingleMarker1", "Delete Single Marker", 519, 13);
-    DeleteAllSingleMarkers1 = item(Data1, "DeleteAllSingleMarkers1", "Delete All Single Markers", 520);
+    DeleteallsingleMarkers1 = item(Data1, "DeleteallsingleMarkers1", "Delete All Single Markers", 520);
     Data1->addSeparator();
     CopyDatatoClipBoard1 = item(Data1, "CopyDatatoClipBoard1", "Copy Data to ClipBoard", 521);
     Export1 = item(Data1, "Export1", "Export", 522, 14);
@@ -209,6 +210,13 @@ void TMainForm::CreateMenus() {
     connect(QuickStartTurorial1, &QAction::triggered, this, &TMainForm::QuickStart1Click);
     connect(MorvaneHomepage1, &QAction::triggered, this, &TMainForm::Homepage1Click);
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+
+    // F1 outside the menus opens the help at its contents (inside a menu it opens the item's topic).
+    auto* help = new QAction(this);
+    help->setObjectName("HelpKey");
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(help);
+    connect(help, &QAction::triggered, this, &TMainForm::ShowHelpContents);
 }
 
 void TMainForm::CreateToolBar() {
@@ -255,7 +263,7 @@ void TMainForm::CreateToolBar() {
     ToolButton13 = check("ToolButton13", 12, "Add Single Marker");
     ToolButton14 = check("ToolButton14", 13, "Delete Single Marker");
     ToolBar1->addSeparator();
-    push(AddDataSeries1, "Add DataSeries");
+    push(AddDataSerie1, "Add DataSeries");
     ToolButton10 = check("ToolButton10", 7, "Delete DataSeries");
     ToolButton9 = check("ToolButton9", 6, "Add Marker to DataSeries");
     ToolButton8 = check("ToolButton8", 5, "Delete Marker From DataSeries");

@@ -41,8 +41,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QAction *ZoomIn1, *ZoomOut1, *N3, *Redraw1;
     QAction *LinearLinear1, *LogLinear1, *LinearLog1, *LogLog1;
     QActionGroup* PlotTypeGroup;
-    QAction *AddDataSeries1, *DeleteDataSeries1, *AddMarkertoDataSeries1, *DeleteMarkerFromDataSeries1,
-        *AddSingleMarker1, *DeleteSingleMarker1, *DeleteAllSingleMarkers1, *CopyDatatoClipBoard1, *Export1;
+    QAction *AddDataSerie1, *RemoveDataSerie1, *AddPointtoDataSerie1, *RemovePointFromDataSerie1,
+        *AddSingleMarker1, *DeleteSingleMarker1, *DeleteallsingleMarkers1, *CopyDatatoClipBoard1, *Export1;
     QAction *Cascade1, *Tile1, *ArrangeIcons1;
     QAction *Contents1, *Index1, *QuickStartTurorial1, *MorvaneHomepage1, *About1;
 
