@@ -131,7 +131,7 @@ void DrawIcon(QPainter& p, int index) {
         }
         case 5:    // delete marker from a data series
         case 6: {  // add marker to a data series
-            const QColor mid(120, 130, 140);
+            const QColor mid(135, 145, 155);
             DrawSeries(p, {{1.5, 13.5}, {7.5, 7.5}, {13.5, 10.5}}, mid, QColor(70, 75, 85));
             DrawSquare(p, {7.5, 7.5}, index == 6 ? kGreen : kRed, index == 6 ? kGreenDark : kRedDark);
             DrawBadge(p, {11.5, 3.8}, index == 6 ? Badge::Plus : Badge::Minus);

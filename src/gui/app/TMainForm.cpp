@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <system_error>
 
 #include "about/TAboutBox.h"
@@ -519,8 +520,8 @@ void TMainForm::OpenFile(const QString& fileName) {
 void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
     auto* child = new TChildForm(*this, std::move(doc));
     MDIClient->addSubWindow(child);
-    child->StretchB();
     child->show();
+    child->StretchB();
     MDIClient->setActiveSubWindow(child);
     child->Document().Modified = false;
     Window1->menuAction()->setVisible(true);

@@ -53,9 +53,16 @@ void TChildForm::StretchB() {
     view_->FitToDocument();
     const QSize full = view_->size() + FrameExtra();
     setMaximumSize(full);
-    QSize room = full;
-    if (QMdiArea* area = mdiArea()) room = room.boundedTo(area->viewport()->size());
-    resize(room.expandedTo(minimumSizeHint()));
+    QMdiArea* area = mdiArea();
+    if (!area) {
+        resize(full);
+        return;
+    }
+    // No larger than the area, and moved back as far as needed to show all of it.
+    const QSize room = area->viewport()->size();
+    resize(full.boundedTo(room).expandedTo(minimumSizeHint()));
+    move(std::clamp(x(), 0, std::max(0, room.width() - width())),
+         std::clamp(y(), 0, std::max(0, room.height() - height())));
 }
 
 void TChildForm::FormPaint() {

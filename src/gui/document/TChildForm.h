@@ -44,7 +44,8 @@ class TChildForm : public QMdiSubWindow {
     // Activation fills the side panel from the document; deactivation reads the scale edits back.
     void FormActivate();
     void FormDeactivate();
-    // Sizes the window to the document's client area (never larger than room) and repaints.
+    // Sizes the window to the document's client area, as far as the main window's area has room
+    // for it, keeps it inside that area, and repaints.
     void StretchB();
     void FormPaint();
 
