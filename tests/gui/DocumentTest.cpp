@@ -331,10 +331,15 @@ TEST_F(DocumentTest, ActivationSwapsTheSidePanelBetweenDocuments) {
     EXPECT_EQ(form.Edit4->text(), "0");
     EXPECT_EQ(b->Document().XMin, 0.1);
 
-    // The first click after an activation only activates.
+    // The first click after an activation only activates, also when that click activates.
     ASSERT_TRUE(a->Document().IgnoreClick);
     QTest::mouseClick(a->View(), Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_FALSE(a->Document().IgnoreClick);
+    b->Document().IgnoreClick = false;  // as after a click that was swallowed earlier
+    QTest::mouseClick(b->View(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(form.ActiveChild(), b);
+    EXPECT_FALSE(b->Document().IgnoreClick) << "the activating click was the one swallowed";
+    EXPECT_EQ(form.Edit1->text(), "0.1");
 }
 
 TEST_F(DocumentTest, ZoomCommandsResizeTheDocument) {
@@ -375,6 +380,7 @@ TEST_F(DocumentTest, ZoomCommandsResizeTheDocument) {
         click(form.ZoomOut1);
     EXPECT_EQ(tiny->Document().ZoomLevel, -2);
     EXPECT_EQ(tiny->View()->size(), QSize(22, 22));
+    EXPECT_GE(tiny->width(), tiny->minimumSizeHint().width()) << "room for the title bar";
 }
 
 TEST_F(DocumentTest, TheWindowShowsThePictureInItsFrame) {

@@ -51,7 +51,8 @@ QSize TChildForm::FrameExtra() const {
 
 void TChildForm::StretchB() {
     view_->FitToDocument();
-    const QSize full = view_->size() + FrameExtra();
+    // The picture and its margins, or the least a window with its title bar can be.
+    const QSize full = (view_->size() + FrameExtra()).expandedTo(minimumSizeHint());
     setMaximumSize(full);
     QMdiArea* area = mdiArea();
     if (!area) {
@@ -60,7 +61,7 @@ void TChildForm::StretchB() {
     }
     // No larger than the area, and moved back as far as needed to show all of it.
     const QSize room = area->viewport()->size();
-    resize(full.boundedTo(room).expandedTo(minimumSizeHint()));
+    resize(full.boundedTo(room).expandedTo(minimumSizeHint()));  // never below what the title bar needs
     move(std::clamp(x(), 0, std::max(0, room.width() - width())),
          std::clamp(y(), 0, std::max(0, room.height() - height())));
 }
