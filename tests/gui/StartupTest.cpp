@@ -59,6 +59,8 @@ TEST_F(StartupTest, StoredPlacementIsAppliedByState) {
         {"state=0\nleft=33\n", Qt::WindowNoState, QRect(33, design.y(), 696, 480)},
         {"state=0\ntop=20\nleft=30\nwidth=640\nheight=400\n", Qt::WindowNoState, QRect(30, 20, 640, 400)},
         {"state=0\nheight=300\n", Qt::WindowNoState, QRect(design.x(), design.y(), 696, 300)},
+        // A place no screen shows: back to the middle.
+        {"state=0\nleft=90000\ntop=-90000\n", Qt::WindowNoState, design},
         {"top=20\nleft=30\n", Qt::WindowNoState, design},  // no state: design placement
         {"state=7\ntop=20\n", Qt::WindowNoState, design},
         {"state=1\ntop=20\nleft=30\nwidth=640\nheight=400\n", Qt::WindowMaximized, {}},

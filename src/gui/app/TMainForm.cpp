@@ -91,7 +91,13 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
     ReadSettings();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The document windows go while this window is still whole: the area's activation signals
+    // must not reach a half-destroyed main window.
+    disconnect(MDIClient, nullptr, this, nullptr);
+    for (QMdiSubWindow* window : MDIClient->subWindowList())
+        delete window;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Layout
@@ -366,6 +372,7 @@ void TMainForm::ReadSettings() {
                 if (s.left) move(*s.left, y());
                 if (s.width) resize(*s.width, height());
                 if (s.height) resize(width(), *s.height);
+                KeepOnScreen();
                 break;
             case 1:
                 setWindowState(Qt::WindowMaximized);
@@ -378,6 +385,18 @@ void TMainForm::ReadSettings() {
         }
     }
     if (!s.error.empty()) dialogs_.StandardErrorBox(this, Q(s.error));
+}
+
+void TMainForm::KeepOnScreen() {
+    // A placement stored on a screen that is no longer there would leave the window out of reach:
+    // its title bar has to be on some screen, or it goes back to the middle of the main one.
+    const QRect titleBar(pos(), QSize(std::max(1, width()), 24));
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(titleBar)) return;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(size().boundedTo(screen->availableGeometry().size()));
+        move(screen->availableGeometry().center() - rect().center());
+    }
 }
 
 void TMainForm::WriteSettings() {

@@ -121,6 +121,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void CreatePanel();
     void ReadSettings();
     void WriteSettings();
+    void KeepOnScreen();
     void SubWindowActivated(QMdiSubWindow* window);
     void UpdateWindowMenu();
     void AddDocument(std::unique_ptr<PlotDocument> doc);

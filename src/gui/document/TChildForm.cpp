@@ -36,9 +36,8 @@ TChildForm::TChildForm(DocumentHost& host, std::unique_ptr<PlotDocument> doc, QW
     StretchB();
 }
 
-TChildForm::~TChildForm() {
-    if (host_.ListingMemo() && doc_->Memo == host_.ListingMemo()) doc_->Memo = nullptr;
-}
+// The main window may be on its way out when its document windows go: nothing here asks it.
+TChildForm::~TChildForm() = default;
 
 QString TChildForm::FullPath() const {
     return QString::fromStdString(doc_->DocumentFolder + doc_->Caption);
