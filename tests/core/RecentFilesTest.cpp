@@ -46,28 +46,6 @@ TEST(RecentFilesTest, EnteringPathsAfterClosingDocuments) {
         r.Enter(c.entered);
         EXPECT_EQ(Entries(r), c.after) << c.what;
     }
-
-    // Five documents closed one after another leave the last four, newest first.
-    RecentFiles r;
-    for (const std::string& f : {f1, f2, f3, f4, f5})
-        r.Enter(f);
-    EXPECT_EQ(Entries(r), (std::vector<std::string>{f5, f4, f3, f2}));
-}
-
-TEST(RecentFilesTest, RemovingAnEntryMovesTheLaterOnesUp) {
-    struct Case {
-        int k;
-        std::vector<std::string> after;
-    };
-    const std::vector<Case> cases = {
-        {1, {"b", "c", "d", ""}},  {2, {"a", "c", "d", ""}},  {4, {"a", "b", "c", ""}},
-        {0, {"a", "b", "c", "d"}}, {5, {"a", "b", "c", "d"}},
-    };
-    for (const Case& c : cases) {
-        RecentFiles r = Listing({"a", "b", "c", "d"});
-        r.Remove(c.k);
-        EXPECT_EQ(Entries(r), c.after) << "item " << c.k;
-    }
 }
 
 TEST(RecentFilesTest, MenuShowsFileNamesUpToTheFirstEmptyEntry) {

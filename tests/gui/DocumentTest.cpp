@@ -138,7 +138,7 @@ TEST_F(DocumentTest, SaveProposesAProjectNameBesideTheDocument) {
         child->close();
         QCoreApplication::processEvents();
     }
-    EXPECT_TRUE(dialogs.AllAnswersUsed());
+    EXPECT_TRUE(dialogs.answers.empty() && dialogs.files.empty());
 }
 
 TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
@@ -176,7 +176,7 @@ TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
     EXPECT_TRUE(child->close());
     EXPECT_TRUE(form.MDIChildren().empty());
     EXPECT_EQ(dialogs.Texts(Interaction::Question), QStringList(4, "Save changes to plot.bmp?"));
-    EXPECT_TRUE(dialogs.AllAnswersUsed());
+    EXPECT_TRUE(dialogs.answers.empty() && dialogs.files.empty());
 }
 
 TEST_F(DocumentTest, ExitAsksEveryDocumentAndARefusalKeepsTheProgramRunning) {

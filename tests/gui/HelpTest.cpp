@@ -48,7 +48,6 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
     const std::vector<Case> cases = {
         {form.Data1, form.AddSingleMarker1, "518"},
         {form.File1, form.Save1, "503"},
-        {form.Zoom1, form.N3, "511"},
         {form.Help1, form.About1, "531"},
     };
     for (const Case& c : cases) {
