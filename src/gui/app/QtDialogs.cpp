@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QUrl>
@@ -19,7 +20,10 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
     QApplication::restoreOverrideCursor();
 }
 
-std::optional<FileDialogResult> RunFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
+}  // namespace
+
+std::optional<FileDialogResult> QtDialogs::RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                                         bool save) {
     QFileDialog dialog(parent, request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -28,18 +32,20 @@ std::optional<FileDialogResult> RunFileDialog(QWidget* parent, const FileDialogR
     dialog.setNameFilters(request.filters);
     if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
         dialog.selectNameFilter(request.filters[request.filterIndex]);
-    if (!request.directory.isEmpty()) dialog.setDirectory(request.directory);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    else if (!lastFolder_.isEmpty() && !request.fileName.contains('/'))
+        dialog.setDirectory(lastFolder_);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
     if (request.filterChanged)
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
             request.filterChanged(int(request.filters.indexOf(filter)));
         });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return FileDialogResult{dialog.selectedFiles().first(),
-                            int(request.filters.indexOf(dialog.selectedNameFilter()))};
+    const QString path = dialog.selectedFiles().first();
+    lastFolder_ = QFileInfo(path).absolutePath();
+    return FileDialogResult{path, int(request.filters.indexOf(dialog.selectedNameFilter()))};
 }
-
-}  // namespace
 
 void QtDialogs::ErrorBox(QWidget* parent, const QString& text) {
     ShowBox(parent, QMessageBox::Critical, "Error", text);

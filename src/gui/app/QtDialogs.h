@@ -18,6 +18,12 @@ class QtDialogs : public Dialogs {
     std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
     int ExecModal(QDialog& dialog) override;
     bool OpenUrl(const QUrl& url) override;
+
+  private:
+    std::optional<FileDialogResult> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                                  bool save);
+
+    QString lastFolder_;  // where the last file dialog was confirmed; the next one starts there
 };
 
 }  // namespace curvana
