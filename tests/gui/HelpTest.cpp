@@ -63,6 +63,8 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
         EXPECT_EQ(form.HelpWindow()->Browser()->source().fragment(), c.topic);
     }
     EXPECT_EQ(dialogs.Count(Interaction::StandardError), 0);
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.HelpWindow()->isVisible()) << "the help window goes with the program";
 }
 
 TEST_F(HelpTest, ContentsAndIndex) {

@@ -442,6 +442,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     WriteSettings();
+    if (helpForm_) helpForm_->close();  // the program ends with its main window
     event->accept();
 }
 
