@@ -335,6 +335,7 @@ void TMainForm::CreatePanel() {
     Export2 = PopupMenu1->addAction("&Export");
     Export2->setObjectName("Export2");
     Export2->setProperty(kHelpContext, 522);
+    PopupMenu1->installEventFilter(this);  // F1 on its items
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->exec(Memo1->viewport()->mapToGlobal(at)); });
