@@ -1,12 +1,24 @@
 #include <QApplication>
+#include <QLocale>
 
+#include "app/ImageList.h"
+#include "app/QtDialogs.h"
+#include "app/QtSettingsStore.h"
 #include "app/TMainForm.h"
+#include "platform/NumberText.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Curvana");
+    QApplication::setApplicationDisplayName("Curvana");
     QApplication::setOrganizationName("Morvane");
-    curvana::TMainForm form;
+    QApplication::setWindowIcon(curvana::ProgramIcon());
+    // Numbers are written and read with the user's decimal separator.
+    curvana::SetDecimalSeparator(QLocale().decimalPoint().toStdString());
+
+    curvana::QtDialogs dialogs;
+    curvana::QtSettingsStore settings;
+    curvana::TMainForm form(dialogs, settings);
     form.show();
     return app.exec();
 }

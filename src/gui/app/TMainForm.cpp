@@ -1,18 +1,835 @@
 #include "app/TMainForm.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <algorithm>
+#include <system_error>
+
+#include "about/TAboutBox.h"
+#include "app/Dialogs.h"
+#include "app/ImageList.h"
+#include "app/StartupSettings.h"
+#include "app/THelpForm.h"
+#include "app/TListingMemo.h"
+#include "app/TQSForm.h"
+#include "document/OpenDocument.h"
+#include "document/ProjectFile.h"
+#include "markers/TMarker.h"
+#include "platform/NumberText.h"
 
 namespace curvana {
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+namespace {
+
+constexpr const char* kHelpContext = "HelpContext";
+constexpr const char* kNoHint = "NoHint";
+constexpr const char* kHomepage = "https://www.morvane.com/";
+const QString kOpenFilter =
+    "Curvana Files (*.cvn)|*.cvn|Bitmap Files (*.bmp)|*.bmp|JPEG Files (*.jpg; *.jpeg)|*.jpg;*.jpeg|"
+    "Gif Files (*.gif)|*.gif|All Files (*.*)|*.*";
+const QString kProjectFilter = "Curvana Files (*.cvn)|*.cvn";
+
+// The wait cursor for as long as it lives.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), settings_(settings) {
     setWindowTitle("Curvana");
+    setWindowIcon(ProgramIcon());
+    CreateMenus();
+    CreateToolBar();
+    CreatePanel();
+    StatusPanels[0] = new QLabel;
+    StatusPanels[0]->setFixedWidth(140);
+    StatusPanels[1] = new QLabel;
+    StatusPanels[1]->setMinimumWidth(50);
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->addWidget(StatusPanels[0]);
+    statusBar()->addWidget(StatusPanels[1], 1);
+    AboutBox = new TAboutBox(this);
+
     // Design placement: 696 by 480, centred on the screen.
     resize(696, 480);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
+        const QRect area = screen->availableGeometry();
         move(area.center() - rect().center());
     }
+
+    // Creation: the Window menu starts hidden, the help file lies beside the program, then the settings.
+    FirstPaint = true;
+    Window1->menuAction()->setVisible(false);
+    HelpFile = QCoreApplication::applicationDirPath() + "/curvana.hlp";
+    ReadSettings();
+}
+
+TMainForm::~TMainForm() {
+    // The document windows go while this window is still whole: the area's activation signals
+    // must not reach a half-destroyed main window.
+    disconnect(MDIClient, nullptr, this, nullptr);
+    for (QMdiSubWindow* window : MDIClient->subWindowList())
+        delete window;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void TMainForm::CreateMenus() {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, int context, int image = -1,
+                       const QKeySequence& shortcut = {}) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(name);
+        action->setProperty(kHelpContext, context);
+        if (image >= 0) action->setIcon(ImageListIcon(image));
+        if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+        menu->addAction(action);
+        return action;
+    };
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(name);
+        m->installEventFilter(this);
+        return m;
+    };
+
+    File1 = menu("File1", "&File");
+    Open1 = item(File1, "Open1", "&Open", 501, 0, QKeySequence("Ctrl+O"));
+    Close1 = item(File1, "Close1", "&Close", 502, -1, QKeySequence("Ctrl+W"));
+    Save1 = item(File1, "Save1", "&Save", 503, 1, QKeySequence("Ctrl+S"));
+    SaveAs1 = item(File1, "SaveAs1", "Save &As", 504);
+    File1->addSeparator();
+    PrintSetup1 = item(File1, "PrintSetup1", "P&rint Setup", 505);
+    Print1 = item(File1, "Print1", "&Print", 506, 2, QKeySequence("Ctrl+P"));
+    File1->addSeparator();
+    Preferences1 = item(File1, "Preferences1", "Pre&ferences", 507);
+    File1->addSeparator();
+    const char* recentNames[RecentFiles::kCount] = {"N12", "N21", "N31", "N41"};
+    for (int k = 1; k <= RecentFiles::kCount; ++k) {
+        QAction* a = item(File1, recentNames[k - 1], QString("&%1. ").arg(k), 0);
+        a->setProperty("Tag", k);
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, k] { MFileClick(k); });
+        MFileItems[std::size_t(k - 1)] = a;
+    }
+    N11 = File1->addSeparator();
+    N11->setObjectName("N11");
+    N11->setVisible(false);
+    Exit1 = item(File1, "Exit1", "E&xit", 508, -1, QKeySequence("Alt+F4"));
+
+    Zoom1 = menu("Zoom1", "&View");
+    ZoomIn1 = item(Zoom1, "ZoomIn1", "Zoom In", 509, 3);
+    ZoomOut1 = item(Zoom1, "ZoomOut1", "Zoom Out", 510, 4);
+    N3 = item(Zoom1, "N3", "Normal Size", 511, 10);
+    Zoom1->addSeparator()->setObjectName("N5");
+    Redraw1 = item(Zoom1, "Redraw1", "Redraw", 512, 9);
+
+    Plot1 = menu("Plot1", "&Plot");
+    Type1 = Plot1->addMenu("&Type");
+    Type1->setObjectName("Type1");
+    Type1->menuAction()->setProperty(kHelpContext, 513);
+    Type1->installEventFilter(this);
+    PlotTypeGroup = new QActionGroup(this);
+    LinearLinear1 = item(Type1, "LinearLinear1", "Linear-Linear", 513);
+    LogLinear1 = item(Type1, "LogLinear1", "Log-Linear", 513);
+    LinearLog1 = item(Type1, "LinearLog1", "Linear-Log", 513);
+    LogLog1 = item(Type1, "LogLog1", "Log-Log", 513);
+    int code = 1;
+    for (QAction* a : {LinearLinear1, LogLinear1, LinearLog1, LogLog1}) {
+        a->setCheckable(true);
+        a->setData(code++);
+        PlotTypeGroup->addAction(a);
+    }
+    SyncPlotTypeMenu();
+    connect(PlotTypeGroup, &QActionGroup::triggered, this, &TMainForm::PlotType);
+
+    Data1 = menu("Data1", "&Data");
+    AddDataSerie1 = item(Data1, "AddDataSerie1", "Add DataSeries", 514, 8);
+    RemoveDataSerie1 = item(Data1, "RemoveDataSerie1", "Delete DataSeries", 515, 7);
+    Data1->addSeparator();
+    AddPointtoDataSerie1 = item(Data1, "AddPointtoDataSerie1", "Add  Marker to DataSeries", 516, 6);
+    RemovePointFromDataSerie1 =
+        item(Data1, "RemovePointFromDataSerie1", "Delete Marker From DataSeries", 517, 5);
+    Data1->addSeparator();
+    AddSingleMarker1 = item(Data1, "AddSingleMarker1", "Add Single Marker", 518, 12);
+    DeleteSingleMarker1 = item(Data1, "DeleteSingleMarker1", "Delete Single Marker", 519, 13);
+    DeleteallsingleMarkers1 = item(Data1, "DeleteallsingleMarkers1", "Delete All Single Markers", 520);
+    Data1->addSeparator();
+    CopyDatatoClipBoard1 = item(Data1, "CopyDatatoClipBoard1", "Copy Data to ClipBoard", 521);
+    Export1 = item(Data1, "Export1", "Export", 522, 14);
+
+    Window1 = menu("Window1", "&Window");
+    Cascade1 = item(Window1, "Cascade1", "&Cascade", 523);
+    Tile1 = item(Window1, "Tile1", "&Tile", 524);
+    ArrangeIcons1 = item(Window1, "ArrangeIcons1", "&Arrange Icons", 525);
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+
+    Help1 = menu("Help1", "&Help");
+    Contents1 = item(Help1, "Contents1", "&Contents", 526, 11);
+    Index1 = item(Help1, "Index1", "&Index", 527);
+    QuickStartTurorial1 = item(Help1, "QuickStartTurorial1", "&Quick Start Turorial", 528);
+    Help1->addSeparator();
+    MorvaneHomepage1 = item(Help1, "MorvaneHomepage1", "&Morvane Homepage", 529);
+    Help1->addSeparator();
+    About1 = item(Help1, "About1", "&About", 531);
+
+    connect(Open1, &QAction::triggered, this, &TMainForm::Open1Click);
+    connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
+    connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
+    connect(Exit1, &QAction::triggered, this, &TMainForm::close);
+    connect(ZoomIn1, &QAction::triggered, this, &TMainForm::ZoomIn1Click);
+    connect(ZoomOut1, &QAction::triggered, this, &TMainForm::ZoomOut1Click);
+    connect(N3, &QAction::triggered, this, &TMainForm::N3Click);
+    connect(Redraw1, &QAction::triggered, this, &TMainForm::Redraw1Click);
+    connect(Cascade1, &QAction::triggered, this, &TMainForm::Cascade1Click);
+    connect(Tile1, &QAction::triggered, this, &TMainForm::Tile1Click);
+    connect(ArrangeIcons1, &QAction::triggered, this, &TMainForm::ArrangeIcons1Click);
+    connect(Contents1, &QAction::triggered, this, &TMainForm::ShowHelpContents);
+    connect(Index1, &QAction::triggered, this, &TMainForm::ShowHelpIndex);
+    connect(QuickStartTurorial1, &QAction::triggered, this, &TMainForm::QuickStart1Click);
+    connect(MorvaneHomepage1, &QAction::triggered, this, &TMainForm::Homepage1Click);
+    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+
+    // F1 outside the menus opens the help at its contents (inside a menu it opens the item's topic).
+    auto* help = new QAction(this);
+    help->setObjectName("HelpKey");
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(help);
+    connect(help, &QAction::triggered, this, &TMainForm::ShowHelpContents);
+}
+
+void TMainForm::CreateToolBar() {
+    ToolBar1 = addToolBar("Tool bar");
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    auto push = [this](QAction* command, const QString& hint) {
+        ToolBar1->addAction(command);
+        if (!hint.isEmpty()) command->setToolTip(hint);
+        QWidget* button = ToolBar1->widgetForAction(command);
+        if (hint.isEmpty()) {
+            button->setProperty(kNoHint, true);
+            button->installEventFilter(this);
+        }
+    };
+    auto check = [this](const char* name, int image, const QString& text) {
+        auto* a = new QAction(ImageListIcon(image), text, this);
+        a->setObjectName(name);
+        a->setCheckable(true);
+        ToolBar1->addAction(a);
+        QWidget* button = ToolBar1->widgetForAction(a);
+        button->setProperty(kNoHint, true);
+        button->installEventFilter(this);
+        return a;
+    };
+
+    push(Open1, "Open ");
+    push(Save1, "Save");
+    push(Print1, "Print");
+    ToolBar1->addSeparator();
+    push(Export1, "Export Data to a File");
+    ToolBar1->addSeparator();
+    push(ZoomIn1, "Zoom In");
+    push(ZoomOut1, "Zoom Out");
+    push(N3, "");
+    ToolBar1->addSeparator();
+    push(Redraw1, "");
+    ToolBar1->addSeparator();
+    ToolButton13 = check("ToolButton13", 12, "Add Single Marker");
+    ToolButton14 = check("ToolButton14", 13, "Delete Single Marker");
+    ToolBar1->addSeparator();
+    push(AddDataSerie1, "Add DataSeries");
+    ToolButton10 = check("ToolButton10", 7, "Delete DataSeries");
+    ToolButton9 = check("ToolButton9", 6, "Add Marker to DataSeries");
+    ToolButton8 = check("ToolButton8", 5, "Delete Marker From DataSeries");
+    ToolBar1->addSeparator();
+    push(Contents1, "");
+
+    ModeButtons = new QActionGroup(this);
+    ModeButtons->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : {ToolButton13, ToolButton14, ToolButton10, ToolButton9, ToolButton8})
+        ModeButtons->addAction(a);
+}
+
+void TMainForm::CreatePanel() {
+    Panel1 = new QWidget;
+    Panel1->setObjectName("Panel1");
+    auto* grid = new QGridLayout(Panel1);
+    grid->setContentsMargins(6, 8, 8, 6);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    int row = 0;
+    auto heading = [&](const QString& text) {
+        auto* label = new QLabel(text);
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        if (row > 0) grid->setRowMinimumHeight(row++, 6);
+        grid->addWidget(label, row++, 0, 1, 2);
+        return label;
+    };
+    auto scale = [&](const char* name, int tag, const QString& caption) {
+        auto* edit = new QLineEdit("0");
+        edit->setObjectName(name);
+        edit->setProperty("Tag", tag);
+        edit->setFixedWidth(71);
+        auto* label = new QLabel(caption);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row++, 1);
+        connect(edit, &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
+        return edit;
+    };
+    heading("X-scale");
+    Edit1 = scale("Edit1", 1, "minimum");
+    Edit2 = scale("Edit2", 2, "maximum");
+    heading("Y-scale");
+    Edit3 = scale("Edit3", 3, "minimum");
+    Edit4 = scale("Edit4", 4, "maximum");
+    heading("Data");
+    Memo1 = new TListingMemo;
+    Memo1->setObjectName("Memo1");
+    grid->addWidget(Memo1, row, 0, 1, 2);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    // 135 pixels as designed, or wider where the labels need more room in the user's font.
+    Panel1->setFixedWidth(std::max(135, grid->minimumSize().width()));
+
+    PopupMenu1 = new QMenu(Memo1);
+    PopupMenu1->setObjectName("PopupMenu1");
+    CopyToClipBoard1 = PopupMenu1->addAction("&Copy To ClipBoard");
+    CopyToClipBoard1->setObjectName("CopyToClipBoard1");
+    CopyToClipBoard1->setProperty(kHelpContext, 521);
+    Export2 = PopupMenu1->addAction("&Export");
+    Export2->setObjectName("Export2");
+    Export2->setProperty(kHelpContext, 522);
+    PopupMenu1->installEventFilter(this);  // F1 on its items
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->exec(Memo1->viewport()->mapToGlobal(at)); });
+
+    MDIClient = new QMdiArea;
+    MDIClient->setObjectName("MDIClient");
+    MDIClient->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
+
+    auto* centre = new QWidget;
+    auto* row2 = new QHBoxLayout(centre);
+    row2->setContentsMargins(0, 0, 0, 0);
+    row2->setSpacing(0);
+    row2->addWidget(Panel1);
+    row2->addWidget(MDIClient, 1);
+    setCentralWidget(centre);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Settings
+
+void TMainForm::ReadSettings() {
+    const StartupSettings s = ReadStartupSettings(settings_);
+    if (s.SigDigits) SigDigits = *s.SigDigits;
+    if (s.MSize) MSize = *s.MSize;
+    ShowQuickStart = s.ShowQuickStart;
+    MFiles = s.MFiles;
+    UpdateMFiles();
+    if (s.state) {
+        switch (*s.state) {
+            case 0:
+                setWindowState(Qt::WindowNoState);
+                if (s.top) move(x(), *s.top);
+                if (s.left) move(*s.left, y());
+                if (s.width) resize(*s.width, height());
+                if (s.height) resize(width(), *s.height);
+                KeepOnScreen();
+                break;
+            case 1:
+                setWindowState(Qt::WindowMaximized);
+                break;
+            case 2:
+                setWindowState(Qt::WindowMinimized);
+                break;
+            default:
+                break;
+        }
+    }
+    if (!s.error.empty()) dialogs_.StandardErrorBox(this, Q(s.error));
+}
+
+void TMainForm::KeepOnScreen() {
+    // A placement stored on a screen that is no longer there would leave the window out of reach:
+    // its title bar has to be on some screen, or it goes back to the middle of the main one.
+    const QRect titleBar(pos(), QSize(std::max(1, width()), 24));
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->availableGeometry().intersects(titleBar)) return;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(size().boundedTo(screen->availableGeometry().size()));
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+void TMainForm::WriteSettings() {
+    WindowPlacement p;
+    p.top = y();
+    p.left = x();
+    p.width = width();
+    p.height = height();
+    p.state = isMinimized() ? 2 : isMaximized() ? 1 : 0;
+    try {
+        WriteClosingSettings(settings_, MFiles, p);
+    } catch (const SettingsError& e) {
+        dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and closing
+
+void TMainForm::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (FirstPaint && !quickStartQueued_) {
+        quickStartQueued_ = true;
+        // Not from inside the paint: the Quick Start window runs its own event loop.
+        QMetaObject::invokeMethod(this, &TMainForm::ShowQuickStartAtStartup, Qt::QueuedConnection);
+    }
+}
+
+void TMainForm::ShowQuickStartAtStartup() {
+    if (ShowQuickStart) QuickStart1Click();
+    FirstPaint = false;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Every document is asked, the bottom one first; a refusal does not stop the others.
+    const std::vector<TChildForm*> children = MDIChildren();
+    std::vector<QPointer<TChildForm>> asked(children.begin(), children.end());
+    for (auto it = asked.rbegin(); it != asked.rend(); ++it)
+        if (*it) (*it)->close();
+    // Windows that agreed are on their way out (deleted once control is back in the event loop).
+    if (!MDIChildren().empty()) {
+        event->ignore();
+        return;
+    }
+    WriteSettings();
+    if (helpForm_) helpForm_->close();  // the program ends with its main window
+    event->accept();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    for (TChildForm* child : MDIChildren())
+        child->FormPaint();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && watched->property(kNoHint).toBool()) return true;
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (auto* menu = qobject_cast<QMenu*>(watched)) {
+            const QAction* item = menu->activeAction();
+            const int context = item ? item->property(kHelpContext).toInt() : 0;
+            if (context > 0) {
+                // Help for the highlighted item: the menus close first.
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* open = qobject_cast<QMenu*>(w); open && open->isVisible()) open->close();
+                QMetaObject::invokeMethod(
+                    this, [this, context] { ShowHelpTopic(context); }, Qt::QueuedConnection);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Documents
+
+std::vector<TChildForm*> TMainForm::MDIChildren() const {
+    std::vector<TChildForm*> children;
+    const QList<QMdiSubWindow*> stack = MDIClient->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if (auto* child = qobject_cast<TChildForm*>(*it); child && !child->Closing())
+            children.push_back(child);
+    return children;
+}
+
+TChildForm* TMainForm::ActiveChild() const {
+    if (active_ && !active_->Closing()) return active_;
+    return nullptr;
+}
+
+QLineEdit* TMainForm::ScaleEdit(int tag) const {
+    switch (tag) {
+        case 1:
+            return Edit1;
+        case 2:
+            return Edit2;
+        case 3:
+            return Edit3;
+        case 4:
+            return Edit4;
+        default:
+            return nullptr;
+    }
+}
+
+void TMainForm::Open1Click() {
+    FileDialogRequest request;
+    request.filters = FileFilterList(kOpenFilter);
+    request.filterIndex = 0;
+    request.helpContext = 501;
+    if (const auto chosen = dialogs_.OpenFileName(this, request)) OpenFile(chosen->path);
+}
+
+void TMainForm::OpenFile(const QString& fileName) {
+    const std::string path = fileName.toStdString();
+    const FileKind kind = KindOfFile(path);
+    if (kind == FileKind::Unknown) return;
+    std::unique_ptr<PlotDocument> doc;
+    QString failure;
+    {
+        BusyCursor busy;
+        try {
+            doc = kind == FileKind::Project ? LoadProjectFile(path) : OpenPictureDocument(path);
+        } catch (const ProjectError& e) {
+            failure = Q(e.what());
+        } catch (const OpenError& e) {
+            failure = Q(e.what());
+        }
+    }
+    if (kind == FileKind::Project) SyncPlotTypeMenu();  // a project brings its plot type
+    if (!doc) {
+        dialogs_.ErrorBox(this, failure);
+        // The failed document goes the way of any closing one.
+        DocumentGone(path, false);
+        return;
+    }
+    AddDocument(std::move(doc));
+}
+
+void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
+    auto* child = new TChildForm(*this, std::move(doc));
+    MDIClient->addSubWindow(child);
+    child->show();
+    child->StretchB();
+    MDIClient->setActiveSubWindow(child);
+    child->Document().Modified = false;
+    Window1->menuAction()->setVisible(true);
+}
+
+void TMainForm::Save1Click() {
+    if (TChildForm* child = ActiveChild()) SaveDocument(*child);
+}
+
+bool TMainForm::SaveDocument(TChildForm& child) {
+    PlotDocument& doc = child.Document();
+    if (IsProjectName(doc.Caption)) {
+        WriteProjectFile(doc, doc.DocumentFolder + doc.Caption);
+        return !doc.Modified;
+    }
+    FileDialogRequest request;
+    request.filters = FileFilterList(kProjectFilter);
+    request.fileName = Q(ProposedProjectPath(doc));
+    const auto chosen = dialogs_.SaveFileName(this, request);
+    if (!chosen) return false;
+    WriteProjectFile(doc, WithProjectExtension(chosen->path.toStdString()));
+    return !doc.Modified;
+}
+
+void TMainForm::SaveAs1Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    FileDialogRequest request;
+    request.filters = FileFilterList(kProjectFilter);
+    request.directory = Q(child->Document().DocumentFolder);
+    const auto chosen = dialogs_.SaveFileName(this, request);
+    if (!chosen) return;
+    WriteProjectFile(child->Document(), WithProjectExtension(chosen->path.toStdString()));
+}
+
+void TMainForm::WriteProjectFile(PlotDocument& doc, const std::string& path) {
+    try {
+        BusyCursor busy;
+        SaveToFile(doc, path);
+    } catch (const std::system_error&) {
+        dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path));
+    } catch (const std::exception& e) {
+        dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path) + "\n" + Q(e.what()));
+    }
+}
+
+void TMainForm::Close1Click() {
+    if (TChildForm* child = ActiveChild()) child->close();
+}
+
+bool TMainForm::DocumentCloseQuery(TChildForm& child) {
+    PlotDocument& doc = child.Document();
+    if (doc.Modified) {
+        switch (dialogs_.AskYesNoCancel(this, "Save changes to " + Q(doc.Caption) + "?")) {
+            case Answer::Cancel:
+                return false;
+            case Answer::Yes:
+                SaveDocument(child);
+                if (doc.Modified) return false;
+                break;
+            case Answer::No:
+                break;
+        }
+    }
+    DocumentGone(doc.DocumentFolder + doc.Caption, true);
+    if (doc.Memo == Memo1) doc.Memo = nullptr;
+    return true;
+}
+
+void TMainForm::DocumentGone(const std::string& fullPath, bool hasWindow) {
+    MFiles.Enter(fullPath);
+    UpdateMFiles();
+    if (MDIChildren().size() == (hasWindow ? 1u : 0u)) ResetPanel();
+    ReleaseModeButtons();
+}
+
+void TMainForm::ResetPanel() {
+    Window1->menuAction()->setVisible(false);
+    for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4})
+        edit->setText("0");
+    Memo1->Clear();
+}
+
+void TMainForm::ReleaseModeButtons() {
+    for (QAction* button : {ToolButton8, ToolButton9, ToolButton10, ToolButton13, ToolButton14})
+        button->setChecked(false);
+}
+
+void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
+    auto* entered = qobject_cast<TChildForm*>(window);
+    if (!entered) {
+        // The area only reports no window when the last one went; a window being left for a
+        // dialog or another program keeps its place.
+        if (MDIChildren().empty()) active_ = nullptr;
+        UpdateWindowMenu();
+        return;
+    }
+    if (entered == active_) return;
+    if (active_ && !active_->Closing()) active_->FormDeactivate();
+    active_ = entered;
+    entered->FormActivate();
+    UpdateWindowMenu();
+}
+
+void TMainForm::UpdateWindowMenu() {
+    for (QAction* a : windowItems_) {
+        Window1->removeAction(a);
+        a->deleteLater();
+    }
+    windowItems_.clear();
+    const QList<QMdiSubWindow*> windows = MDIClient->subWindowList(QMdiArea::CreationOrder);
+    int number = 0;
+    for (QMdiSubWindow* w : windows) {
+        auto* child = qobject_cast<TChildForm*>(w);
+        if (!child || child->Closing()) continue;
+        if (number == 0) windowItems_.push_back(Window1->addSeparator());
+        ++number;
+        QString caption = child->windowTitle();
+        caption.replace("&", "&&");
+        QAction* a = Window1->addAction(QString("&%1 %2").arg(number).arg(caption));
+        a->setCheckable(true);
+        a->setChecked(child == active_);
+        QPointer<TChildForm> target(child);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (target) MDIClient->setActiveSubWindow(target);
+        });
+        windowItems_.push_back(a);
+    }
+}
+
+void TMainForm::EditChange(int tag) {
+    QLineEdit* edit = ScaleEdit(tag);
+    TChildForm* child = ActiveChild();
+    if (!child) {
+        edit->setText("0");
+        return;
+    }
+    PlotDocument& doc = child->Document();
+    double* values[4] = {&doc.XMin, &doc.XMax, &doc.YMin, &doc.YMax};
+    *values[tag - 1] = StrToFloatOrZero(edit->text().toStdString());
+    doc.UpDateMemo(1);
+}
+
+void TMainForm::PlotType(QAction* item) {
+    item->setChecked(true);
+    ChosenPlotType = curvana::PlotType(item->data().toInt());
+    if (TChildForm* child = ActiveChild()) child->Document().UpDateMemo(1);
+}
+
+void TMainForm::SyncPlotTypeMenu() {
+    for (QAction* a : PlotTypeGroup->actions())
+        if (a->data().toInt() == int(ChosenPlotType)) a->setChecked(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// View
+
+void TMainForm::ChangeZoom(bool (PlotDocument::*step)()) {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    bool done = false;
+    {
+        BusyCursor busy;
+        done = (child->Document().*step)();
+    }
+    if (!done) {
+        QApplication::beep();  // the picture cannot be made at that size
+        return;
+    }
+    child->StretchB();
+    child->FormPaint();
+}
+
+void TMainForm::ZoomIn1Click() {
+    ChangeZoom(&PlotDocument::ZoomIn);
+}
+
+void TMainForm::ZoomOut1Click() {
+    ChangeZoom(&PlotDocument::ZoomOut);
+}
+
+void TMainForm::N3Click() {
+    ChangeZoom(&PlotDocument::NormalSize);
+}
+
+void TMainForm::Redraw1Click() {
+    if (TChildForm* child = ActiveChild()) child->FormPaint();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window
+
+void TMainForm::Cascade1Click() {
+    MDIClient->cascadeSubWindows();
+}
+
+void TMainForm::Tile1Click() {
+    // Horizontally: the windows that are not minimised share the area's height, one above the other.
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : MDIClient->subWindowList(QMdiArea::StackingOrder))
+        if (w->isVisible() && !w->isMinimized()) windows.push_back(w);
+    if (windows.empty()) return;
+    const QSize area = MDIClient->viewport()->size();
+    const int n = int(windows.size());
+    int y = 0;
+    for (int i = 0; i < n; ++i) {
+        const int h = area.height() * (i + 1) / n - area.height() * i / n;
+        windows[std::size_t(n - 1 - i)]->setGeometry(0, y, area.width(), h);
+        y += h;
+    }
+}
+
+void TMainForm::ArrangeIcons1Click() {
+    // Minimised windows in rows along the bottom of the area, left to right.
+    const QSize area = MDIClient->viewport()->size();
+    int x = 0, y = -1;
+    for (QMdiSubWindow* w : MDIClient->subWindowList(QMdiArea::CreationOrder)) {
+        if (!w->isVisible() || !w->isMinimized()) continue;
+        const QSize s = w->size();
+        if (y < 0) y = area.height() - s.height();
+        if (x > 0 && x + s.width() > area.width()) {
+            x = 0;
+            y -= s.height();
+        }
+        w->move(x, std::max(0, y));
+        x += s.width();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Recent files
+
+void TMainForm::UpdateMFiles() {
+    N11->setVisible(MFiles.SeparatorVisible());
+    for (int k = 1; k <= RecentFiles::kCount; ++k) {
+        QAction* item = MFileItems[std::size_t(k - 1)];
+        item->setText(Q(MFiles.Caption(k)));
+        item->setVisible(MFiles.ItemVisible(k));
+    }
+}
+
+void TMainForm::MFileClick(int tag) {
+    const QString path = Q(MFiles.Entry(tag));
+    const QFileInfo file(path);
+    if (file.exists() && !file.isDir()) {
+        OpenFile(path);
+        return;
+    }
+    dialogs_.ErrorBox(this, "File " + path + " does no longer exists.");
+    MFiles.Remove(tag);
+    UpdateMFiles();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Help
+
+static THelpForm* EnsureHelp(THelpForm*& form, const QString& file, Dialogs& dialogs, QWidget* parent) {
+    if (!form) form = new THelpForm(dialogs, parent);
+    form->SetHelpFile(file);
+    return form;
+}
+
+void TMainForm::ShowHelpTopic(int context) {
+    EnsureHelp(helpForm_, HelpFile, dialogs_, this)->ShowTopic(context);
+}
+
+void TMainForm::ShowHelpContents() {
+    EnsureHelp(helpForm_, HelpFile, dialogs_, this)->ShowContents();
+}
+
+void TMainForm::ShowHelpIndex() {
+    EnsureHelp(helpForm_, HelpFile, dialogs_, this)->ShowIndex();
+}
+
+void TMainForm::QuickStart1Click() {
+    TQSForm form(settings_, dialogs_);
+    dialogs_.ExecModal(form);
+    form.StoreChoice();
+}
+
+void TMainForm::Homepage1Click() {
+    const QUrl url(kHomepage);
+    if (!dialogs_.OpenUrl(url)) dialogs_.StandardErrorBox(this, "Cannot open " + url.toString());
+}
+
+void TMainForm::About1Click() {
+    dialogs_.ExecModal(*AboutBox);
 }
 
 }  // namespace curvana

@@ -1,14 +1,146 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <vector>
+
+#include "app/RecentFiles.h"
+#include "document/TChildForm.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QToolBar;
 
 namespace curvana {
 
-// The frame of the program: menus, tool bar, side panel, status bar and the document windows.
-class TMainForm : public QMainWindow {
+class Dialogs;
+class SettingsStore;
+class TAboutBox;
+class THelpForm;
+class TListingMemo;
+
+// The frame of the program: menus, tool bar, the side panel with the scale fields and the data
+// listing, the status bar and the document windows. It reads the settings when it is made and
+// writes them back when it closes.
+class TMainForm : public QMainWindow, public DocumentHost {
     Q_OBJECT
   public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Menus and their items. An item's help context is its "HelpContext" property.
+    QMenu *File1, *Zoom1, *Plot1, *Type1, *Data1, *Window1, *Help1;
+    QAction *Open1, *Close1, *Save1, *SaveAs1, *PrintSetup1, *Print1, *Preferences1, *Exit1;
+    std::array<QAction*, RecentFiles::kCount> MFileItems;  // N12, N21, N31, N41
+    QAction* N11;                                          // the separator below them
+    QAction *ZoomIn1, *ZoomOut1, *N3, *Redraw1;
+    QAction *LinearLinear1, *LogLinear1, *LinearLog1, *LogLog1;
+    QActionGroup* PlotTypeGroup;
+    QAction *AddDataSerie1, *RemoveDataSerie1, *AddPointtoDataSerie1, *RemovePointFromDataSerie1,
+        *AddSingleMarker1, *DeleteSingleMarker1, *DeleteallsingleMarkers1, *CopyDatatoClipBoard1, *Export1;
+    QAction *Cascade1, *Tile1, *ArrangeIcons1;
+    QAction *Contents1, *Index1, *QuickStartTurorial1, *MorvaneHomepage1, *About1;
+
+    // The tool bar; the five editing-mode buttons, of which at most one is down.
+    QToolBar* ToolBar1;
+    QAction *ToolButton8, *ToolButton9, *ToolButton10, *ToolButton13, *ToolButton14;
+    QActionGroup* ModeButtons;
+
+    // The side panel and its pop-up menu.
+    QWidget* Panel1;
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;
+    TListingMemo* Memo1;
+    QMenu* PopupMenu1;
+    QAction *CopyToClipBoard1, *Export2;
+
+    // The status bar's panels: data coordinates under the pointer, the editing mode's prompt.
+    std::array<QLabel*, 2> StatusPanels;
+
+    QMdiArea* MDIClient;
+    TAboutBox* AboutBox;
+
+    bool FirstPaint = true;
+    bool ShowQuickStart = true;
+    RecentFiles MFiles;
+    QString HelpFile;
+
+    // Opens a project or picture by its type key into a new document window.
+    void OpenFile(const QString& fileName);
+    // The document windows in the frame's order: the active (topmost) one first.
+    std::vector<TChildForm*> MDIChildren() const;
+    TChildForm* ActiveChild() const;
+    // Saves a document by the save rules; false when nothing was written.
+    bool SaveDocument(TChildForm& child);
+
+    void UpdateMFiles();
+    void MFileClick(int tag);
+    void EditChange(int tag);
+    void PlotType(QAction* item);
+    // The help window at a context number's topic, at the contents or at the index.
+    void ShowHelpTopic(int context);
+    void ShowHelpContents();
+    void ShowHelpIndex();
+    THelpForm* HelpWindow() const { return helpForm_; }
+
+    // DocumentHost
+    bool DocumentCloseQuery(TChildForm& child) override;
+    QLineEdit* ScaleEdit(int tag) const override;
+    TListingMemo* ListingMemo() const override { return Memo1; }
+    int DocumentCount() const override { return int(MDIChildren().size()); }
+
+  public slots:
+    void Open1Click();
+    void Close1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void N3Click();
+    void Redraw1Click();
+    void Cascade1Click();
+    void Tile1Click();
+    void ArrangeIcons1Click();
+    void QuickStart1Click();
+    void Homepage1Click();
+    void About1Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreatePanel();
+    void ReadSettings();
+    void WriteSettings();
+    void KeepOnScreen();
+    void SubWindowActivated(QMdiSubWindow* window);
+    void UpdateWindowMenu();
+    void AddDocument(std::unique_ptr<PlotDocument> doc);
+    // A document (or one that failed to load, without a window) is gone: its path enters the recent
+    // files, the last one resets the side panel, and the editing-mode buttons are released.
+    void DocumentGone(const std::string& fullPath, bool hasWindow);
+    void ResetPanel();
+    void ReleaseModeButtons();
+    void SyncPlotTypeMenu();
+    void WriteProjectFile(PlotDocument& doc, const std::string& path);
+    void ShowQuickStartAtStartup();
+    void ChangeZoom(bool (PlotDocument::*step)());
+
+    Dialogs& dialogs_;
+    SettingsStore& settings_;
+    QPointer<TChildForm> active_;
+    THelpForm* helpForm_ = nullptr;
+    std::vector<QAction*> windowItems_;
+    bool quickStartQueued_ = false;
 };
 
 }  // namespace curvana

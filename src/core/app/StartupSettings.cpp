@@ -1,0 +1,95 @@
+#include "app/StartupSettings.h"
+
+namespace curvana {
+
+namespace {
+
+// Keeps the settings key open for a scope.
+class OpenKey {
+  public:
+    OpenKey(SettingsStore& store, bool canCreate) : store_(store) {
+        opened_ = store_.OpenKey(kSettingsKey, canCreate);
+    }
+    ~OpenKey() {
+        try {
+            Close();
+        } catch (const SettingsError&) {  // already failing on another path, or only read from
+        }
+    }
+    // Closes the key; a store that keeps its values in a file reports a failed write here.
+    void Close() {
+        if (!opened_) return;
+        opened_ = false;
+        store_.CloseKey();
+    }
+    OpenKey(const OpenKey&) = delete;
+    OpenKey& operator=(const OpenKey&) = delete;
+    explicit operator bool() const { return opened_; }
+
+  private:
+    SettingsStore& store_;
+    bool opened_ = false;
+};
+
+void ReadValues(const SettingsStore& store, StartupSettings& s) {
+    if (store.ValueExists("SigDigits")) s.SigDigits = store.ReadInteger("SigDigits");
+    if (store.ValueExists("MSize")) s.MSize = store.ReadInteger("MSize");
+    if (store.ValueExists("QuickStart") && store.ReadInteger("QuickStart") != 0) s.ShowQuickStart = false;
+    for (int k = 1; k <= RecentFiles::kCount; ++k) {
+        const std::string name = "file" + std::to_string(k);
+        if (!store.ValueExists(name)) break;
+        s.MFiles.SetEntry(k, store.ReadString(name));
+    }
+    if (!store.ValueExists("state")) return;
+    s.state = store.ReadInteger("state");
+    if (*s.state != 0) return;
+    if (store.ValueExists("top")) s.top = store.ReadInteger("top");
+    if (store.ValueExists("left")) s.left = store.ReadInteger("left");
+    if (store.ValueExists("width")) s.width = store.ReadInteger("width");
+    if (store.ValueExists("height")) s.height = store.ReadInteger("height");
+}
+
+}  // namespace
+
+StartupSettings ReadStartupSettings(SettingsStore& store) {
+    StartupSettings s;
+    OpenKey key(store, true);
+    if (!key) return s;
+    s.keyOpened = true;
+    try {
+        ReadValues(store, s);
+    } catch (const SettingsError& e) {
+        s.error = e.what();
+    }
+    return s;
+}
+
+bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const WindowPlacement& placement) {
+    OpenKey key(store, true);
+    if (!key) return false;
+    for (int k = 1; k <= RecentFiles::kCount; ++k)
+        store.WriteString("file" + std::to_string(k), files.Entry(k));
+    store.WriteInteger("top", placement.top);
+    store.WriteInteger("left", placement.left);
+    store.WriteInteger("width", placement.width);
+    store.WriteInteger("height", placement.height);
+    store.WriteInteger("state", placement.state);
+    key.Close();
+    return true;
+}
+
+bool ReadQuickStartChoice(SettingsStore& store) {
+    OpenKey key(store, false);
+    if (!key) return false;
+    return store.ValueExists("QuickStart") && store.ReadInteger("QuickStart") != 0;
+}
+
+bool WriteQuickStartChoice(SettingsStore& store, bool dontShowAtStartup) {
+    OpenKey key(store, true);
+    if (!key) return false;
+    store.WriteInteger("QuickStart", dontShowAtStartup ? 1 : 0);
+    key.Close();
+    return true;
+}
+
+}  // namespace curvana

@@ -1,0 +1,102 @@
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace curvana {
+
+namespace {
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);  // a busy cursor must not hide the box's button
+    box.exec();
+    QApplication::restoreOverrideCursor();
+}
+
+}  // namespace
+
+std::optional<FileDialogResult> QtDialogs::RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                                         bool save) {
+    QFileDialog dialog(parent, request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.setNameFilters(request.filters);
+    if (request.filterIndex >= 0 && request.filterIndex < request.filters.size())
+        dialog.selectNameFilter(request.filters[request.filterIndex]);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    else if (!lastFolder_.isEmpty() && !request.fileName.contains('/'))
+        dialog.setDirectory(lastFolder_);
+    if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    if (request.filterChanged)
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+            request.filterChanged(int(request.filters.indexOf(filter)));
+        });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString path = dialog.selectedFiles().first();
+    lastFolder_ = QFileInfo(path).absolutePath();
+    return FileDialogResult{path, int(request.filters.indexOf(dialog.selectedNameFilter()))};
+}
+
+void QtDialogs::ErrorBox(QWidget* parent, const QString& text) {
+    ShowBox(parent, QMessageBox::Critical, "Error", text);
+}
+
+void QtDialogs::StandardErrorBox(QWidget* parent, const QString& text) {
+    ShowBox(parent, QMessageBox::Critical, "Curvana", text);
+}
+
+Answer QtDialogs::AskYesNoCancel(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, "Warning", text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+std::optional<FileDialogResult> QtDialogs::OpenFileName(QWidget* parent, const FileDialogRequest& request) {
+    return RunFileDialog(parent, request, false);
+}
+
+std::optional<FileDialogResult> QtDialogs::SaveFileName(QWidget* parent, const FileDialogRequest& request) {
+    return RunFileDialog(parent, request, true);
+}
+
+QString QtDialogs::InputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                            const QString& defaultText) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : defaultText;
+}
+
+std::optional<QColor> QtDialogs::ChooseColor(QWidget* parent, const QColor& initial) {
+    const QColor color = QColorDialog::getColor(initial, parent);
+    if (!color.isValid()) return std::nullopt;
+    return color;
+}
+
+int QtDialogs::ExecModal(QDialog& dialog) {
+    return dialog.exec();
+}
+
+bool QtDialogs::OpenUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace curvana

@@ -1,0 +1,81 @@
+#include "app/TListingMemo.h"
+
+#include <QTextBlock>
+
+namespace curvana {
+
+TListingMemo::TListingMemo(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+QTextCursor TListingMemo::CursorAtBlock(int i) const {
+    return QTextCursor(document()->findBlockByNumber(i));
+}
+
+std::string TListingMemo::Line(int i) const {
+    if (i < 0 || i >= count_) return {};
+    return document()->findBlockByNumber(i).text().toStdString();
+}
+
+void TListingMemo::Replace(int i, const std::string& text) {
+    if (i < 0 || i >= count_) return;
+    QTextCursor cursor = CursorAtBlock(i);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(QString::fromStdString(text));
+}
+
+void TListingMemo::InsertBefore(int i, const std::string& text) {
+    if (i < 0 || i > count_) return;
+    if (i == count_) {
+        Append(text);
+        return;
+    }
+    QTextCursor cursor = CursorAtBlock(i);
+    cursor.insertText(QString::fromStdString(text));
+    cursor.insertBlock();
+    ++count_;
+}
+
+void TListingMemo::Append(const std::string& text) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    if (count_ > 0) cursor.insertBlock();
+    cursor.insertText(QString::fromStdString(text));
+    ++count_;
+}
+
+void TListingMemo::Delete(int i) {
+    if (i < 0 || i >= count_) return;
+    if (count_ == 1) {
+        Clear();
+        return;
+    }
+    QTextCursor cursor;
+    if (i == count_ - 1) {  // the last line goes with the line break before it
+        cursor = CursorAtBlock(i - 1);
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    } else {
+        cursor = CursorAtBlock(i);
+        cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+    }
+    cursor.removeSelectedText();
+    --count_;
+}
+
+void TListingMemo::Clear() {
+    clear();
+    count_ = 0;
+}
+
+QStringList TListingMemo::Lines() const {
+    QStringList lines;
+    for (int i = 0; i < count_; ++i)
+        lines << document()->findBlockByNumber(i).text();
+    return lines;
+}
+
+}  // namespace curvana

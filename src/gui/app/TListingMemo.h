@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include "document/Listing.h"
+
+namespace curvana {
+
+// The side panel's read-only data listing (Memo1): one text block per listing line. The document
+// writes it line by line, and only the lines that differ are touched, so the user's selection and
+// scroll position stay where nothing changed.
+class TListingMemo : public QPlainTextEdit, public LineSink {
+    Q_OBJECT
+  public:
+    explicit TListingMemo(QWidget* parent = nullptr);
+
+    int Count() const override { return count_; }
+    std::string Line(int i) const override;
+    void Replace(int i, const std::string& text) override;
+    void InsertBefore(int i, const std::string& text) override;
+    void Append(const std::string& text) override;
+    void Delete(int i) override;
+    void Clear() override;
+
+    // All lines, for tests and the commands that work from the listing's text.
+    QStringList Lines() const;
+
+  private:
+    QTextCursor CursorAtBlock(int i) const;
+
+    int count_ = 0;
+};
+
+}  // namespace curvana

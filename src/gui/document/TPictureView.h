@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+#include <memory>
+
+#include "document/PlotDocument.h"
+#include "platform/Bitmap.h"
+#include "platform/RasterCanvas.h"
+
+namespace curvana {
+
+// The client area of a document window: the document paints into a raster (the window's own
+// backing store) that covers the visible part of the area, and the widget shows that raster. The
+// widget is as large as the document's client area; a scroll area around it shows the rest.
+class TPictureView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TPictureView(PlotDocument& doc, QWidget* parent = nullptr);
+
+    // Takes the size of the document's client area.
+    void FitToDocument();
+    // Paints the whole visible part again from the document (its FormPaint) and shows it.
+    void Repaint();
+
+    // The raster and where it lies in the client area.
+    const Bitmap& Raster() const { return raster_; }
+    QRect RasterRect() const { return rasterRect_; }
+    // The colour shown at a client position (black outside the raster), for tests and hints.
+    TColor ClientPixel(int x, int y) const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    void Render(const QRect& area);
+
+    PlotDocument& doc_;
+    Bitmap raster_;
+    std::unique_ptr<RasterCanvas> canvas_;
+    QRect rasterRect_;
+    bool dirty_ = true;
+};
+
+}  // namespace curvana

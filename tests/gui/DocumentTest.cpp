@@ -1,0 +1,517 @@
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QToolBar>
+
+#include "MainFormFixture.h"
+#include "app/TListingMemo.h"
+#include "document/OpenDocument.h"
+#include "document/ProjectFile.h"
+#include "document/TPictureView.h"
+
+namespace curvana::test {
+namespace {
+
+using DocumentTest = MainFormFixture;
+
+// Replaces the text of an edit by typing, as a user would after selecting all of it.
+void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Delete);
+    else
+        QTest::keyClicks(edit, text);
+}
+
+QStringList RecentCaptions(const TMainForm& form) {
+    QStringList shown;
+    for (QAction* item : form.MFileItems)
+        if (item->isVisible()) shown << item->text();
+    return shown;
+}
+
+TEST_F(DocumentTest, OpeningDecidesByTheTypeKey) {
+    TMainForm& form = StartQuietly();
+    const QString bmp = MakeBmp("plot.bmp", 40, 30);
+    const QString jpeg = CopyData("jpeg/peacock.s1x1-444.jpeg", "PLOT.JPEG");
+    {
+        auto doc = OpenPictureDocument(bmp.toStdString());
+        SaveToFile(*doc, Path("Graph.CVN").toStdString());
+    }
+    QFile bad(Path("broken.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM not a picture");
+    bad.close();
+    QFile::copy(Path("broken.bmp"), Path("broken.gif"));
+    QFile::copy(Path("broken.bmp"), Path("damaged.cvn"));
+    QFile::copy(Path("broken.bmp"), Path("notes.txt"));
+
+    struct Case {
+        QString path;
+        QString caption;  // of the new window, or empty when none opens
+        QString error;
+    };
+    const std::vector<Case> cases = {
+        {bmp, "plot.bmp", ""},
+        {jpeg, "PLOT.JPEG", ""},
+        {Path("Graph.CVN"), "Graph.CVN", ""},
+        {Path("notes.txt"), "", ""},
+        {Path("broken.bmp"), "", "Invalid Bitmap Format."},
+        {Path("broken.gif"), "", "Invalid Gif Format."},
+        {Path("missing.jpg"), "", "Invalid JPEG Format."},
+        {Path("damaged.cvn"), "", "File damaged.cvn is corrupted."},
+    };
+    for (const Case& c : cases) {
+        dialogs.log.clear();
+        TChildForm* child = OpenThroughDialog(c.path);
+        if (c.caption.isEmpty()) {
+            EXPECT_TRUE(form.MDIChildren().empty()) << c.path.toStdString();
+        } else {
+            ASSERT_NE(child, nullptr) << c.path.toStdString();
+            EXPECT_EQ(child->windowTitle(), c.caption);
+            EXPECT_EQ(child->FullPath(), c.path);
+            EXPECT_FALSE(child->Document().Modified);
+            EXPECT_TRUE(form.Window1->menuAction()->isVisible());
+            EXPECT_EQ(dialogs.log.size(), 1u) << "only the open dialog";
+            ASSERT_TRUE(dialogs.log[0].request.filters.size() == 5);
+            EXPECT_EQ(dialogs.log[0].request.filters[2], "JPEG Files (*.jpg *.jpeg)");
+            EXPECT_EQ(dialogs.log[0].request.filters[4], "All Files (*)");
+            EXPECT_EQ(dialogs.log[0].request.filterIndex, 0);
+            child->close();
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(dialogs.Texts(Interaction::Error), c.error.isEmpty() ? QStringList() : QStringList{c.error})
+            << c.path.toStdString();
+        EXPECT_FALSE(form.Window1->menuAction()->isVisible());
+    }
+    // Failed documents went into the recent files like closed ones; notes.txt did not.
+    EXPECT_EQ(RecentCaptions(form),
+              QStringList({"&1. damaged.cvn", "&2. missing.jpg", "&3. broken.gif", "&4. broken.bmp"}));
+}
+
+TEST_F(DocumentTest, SaveProposesAProjectNameBesideTheDocument) {
+    TMainForm& form = StartQuietly();
+    {
+        auto doc = OpenPictureDocument(MakeBmp("graph.bmp", 20, 20).toStdString());
+        SaveToFile(*doc, Path("Graph.CVN").toStdString());
+        SaveToFile(*doc, Path("direct.cvn").toStdString());
+    }
+    CopyData("jpeg/peacock.s1x1-444.jpeg", "scan.jpeg");
+    CopyData("jpeg/peacock.s1x1-444.jpeg", "scan.jpg");
+    MakeBmp("plot.bmp", 20, 20);
+    struct Case {
+        QString open;
+        QString proposed;  // empty: saved without asking
+        QString typed;
+        QString written;
+    };
+    const std::vector<Case> cases = {
+        {"Graph.CVN", "Graph.cvn", "Graph.cvn", "Graph.cvn"},
+        {"scan.jpeg", "scan.jpeg.cvn", "scan.jpeg.cvn", "scan.jpeg.cvn"},
+        {"scan.jpg", "scan.cvn", "scan.cvn", "scan.cvn"},
+        {"plot.bmp", "plot.cvn", "result.txt", "result.txt.cvn"},
+        {"plot.bmp", "plot.cvn", "upper.CVN", "upper.CVN.cvn"},
+        {"direct.cvn", "", "", "direct.cvn"},
+    };
+    for (const Case& c : cases) {
+        TChildForm* child = OpenDocument(Path(c.open));
+        ASSERT_NE(child, nullptr) << c.open.toStdString();
+        child->Document().Modified = true;
+        QFile::remove(Path(c.written));
+        dialogs.log.clear();
+        if (!c.proposed.isEmpty()) dialogs.files.push_back(Path(c.typed));
+        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+        if (c.proposed.isEmpty()) {
+            EXPECT_EQ(dialogs.Count(Interaction::Save), 0) << c.open.toStdString();
+        } else {
+            ASSERT_EQ(dialogs.Count(Interaction::Save), 1) << c.open.toStdString();
+            EXPECT_EQ(dialogs.log[0].request.fileName, Path(c.proposed));
+            EXPECT_EQ(dialogs.log[0].request.filters, QStringList({"Curvana Files (*.cvn)"}));
+        }
+        EXPECT_TRUE(QFileInfo::exists(Path(c.written))) << c.written.toStdString();
+        EXPECT_FALSE(child->Document().Modified);
+        EXPECT_EQ(child->windowTitle(), c.open) << "saving keeps the document's name";
+        child->close();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(dialogs.answers.empty() && dialogs.files.empty());
+}
+
+TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
+    TMainForm& form = StartQuietly();
+    TChildForm* child = OpenDocument(MakeBmp("plot.bmp", 20, 20));
+    ASSERT_NE(child, nullptr);
+    child->Document().Modified = true;
+
+    // Save As into a folder that does not exist.
+    const QString nowhere = Path("no/such/folder/out");
+    dialogs.files.push_back(nowhere);
+    form.SaveAs1->trigger();
+    EXPECT_EQ(dialogs.log.back().request.fileName, "");
+    EXPECT_EQ(dialogs.Texts(Interaction::StandardError),
+              QStringList({"Cannot create file " + nowhere + ".cvn"}));
+    EXPECT_TRUE(child->Document().Modified);
+
+    // Closing: Yes, then the save dialog cancelled: the window stays open and modified.
+    dialogs.answers.push_back(Answer::Yes);
+    dialogs.files.push_back(std::nullopt);
+    EXPECT_FALSE(child->close());
+    EXPECT_EQ(form.MDIChildren().size(), 1u);
+    EXPECT_TRUE(child->Document().Modified);
+
+    // Yes, and the save fails: still open.
+    dialogs.answers.push_back(Answer::Yes);
+    dialogs.files.push_back(nowhere);
+    EXPECT_FALSE(child->close());
+    EXPECT_EQ(form.MDIChildren().size(), 1u);
+
+    // Cancel keeps it; No discards the changes and closes.
+    dialogs.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(child->close());
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_TRUE(child->close());
+    EXPECT_TRUE(form.MDIChildren().empty());
+    EXPECT_EQ(dialogs.Texts(Interaction::Question), QStringList(4, "Save changes to plot.bmp?"));
+    EXPECT_TRUE(dialogs.answers.empty() && dialogs.files.empty());
+}
+
+TEST_F(DocumentTest, ExitAsksEveryDocumentAndARefusalKeepsTheProgramRunning) {
+    TMainForm& form = StartQuietly();
+    TChildForm* a = OpenDocument(MakeBmp("a.bmp"));
+    TChildForm* b = OpenDocument(MakeBmp("b.bmp"));
+    ASSERT_TRUE(a && b);
+    Type(form.Edit1, "5");
+    form.MDIClient->setActiveSubWindow(a);
+    Type(form.Edit1, "6");
+    ASSERT_TRUE(a->Document().Modified && b->Document().Modified);
+
+    // a is on top now, so b is asked first; Cancel there still asks about a.
+    dialogs.answers = {Answer::Cancel, Answer::No};
+    form.Exit1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.Texts(Interaction::Question),
+              QStringList({"Save changes to b.bmp?", "Save changes to a.bmp?"}));
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(form.MDIChildren().size(), 1u);
+    EXPECT_EQ(form.MDIChildren()[0], b);
+    EXPECT_EQ(StoredValue("state"), "") << "nothing is written while the program keeps running";
+
+    dialogs.answers = {Answer::No};
+    form.Exit1->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(StoredValue("file1"), Path("b.bmp"));
+    EXPECT_EQ(StoredValue("file2"), Path("a.bmp"));
+    EXPECT_EQ(StoredValue("state"), "0");
+}
+
+TEST_F(DocumentTest, ClosingTheLastDocumentResetsTheSidePanel) {
+    TMainForm& form = StartQuietly();
+    TChildForm* a = OpenDocument(MakeBmp("a.bmp"));
+    a->Document().AddSingleMarker({100, 100}, nullptr);
+    Type(form.Edit2, "10");
+    TChildForm* b = OpenDocument(MakeBmp("b.bmp"));
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(form.Memo1->Lines().isEmpty()) << "a new picture lists nothing";
+    EXPECT_EQ(form.Edit2->text(), "0");
+
+    // Closing one of two: the other document fills the panel; the mode button is released.
+    form.ToolButton13->setChecked(true);
+    QTest::keyClick(&form, Qt::Key_W, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(form.MDIChildren().size(), 1u);
+    EXPECT_FALSE(form.ToolButton13->isChecked());
+    EXPECT_EQ(form.Edit2->text(), "10");
+    EXPECT_EQ(form.Memo1->Lines(), QStringList({"Single Markers", "5 , 0"}));
+    EXPECT_TRUE(form.Window1->menuAction()->isVisible());
+
+    // Activation marked a as modified; closing the last one resets the panel.
+    form.ToolButton8->setChecked(true);
+    dialogs.answers.push_back(Answer::No);
+    QTest::keyClick(&form, Qt::Key_W, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.MDIChildren().empty());
+    EXPECT_EQ(dialogs.Texts(Interaction::Question), QStringList({"Save changes to a.bmp?"}));
+    for (QLineEdit* edit : {form.Edit1, form.Edit2, form.Edit3, form.Edit4})
+        EXPECT_EQ(edit->text(), "0");
+    EXPECT_EQ(form.Memo1->Count(), 0);
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+    EXPECT_FALSE(form.Window1->menuAction()->isVisible());
+    EXPECT_FALSE(form.ToolButton8->isChecked());
+
+    // File > Close with nothing open does nothing.
+    dialogs.log.clear();
+    QTest::keyClick(&form, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.log.empty());
+}
+
+TEST_F(DocumentTest, ScaleEditsWorkOnTheActiveDocument) {
+    TMainForm& form = StartQuietly();
+    // Without a document, whatever is typed turns back into "0".
+    Type(form.Edit2, "12");
+    EXPECT_EQ(form.Edit2->text(), "0");
+    Type(form.Edit3, "-");
+    EXPECT_EQ(form.Edit3->text(), "0");
+
+    // A 200 by 200 picture has its box corners at 20 and 180; a marker in the middle lies halfway.
+    TChildForm* a = OpenDocument(MakeBmp("a.bmp"));
+    ASSERT_NE(a, nullptr);
+    PlotDocument& doc = a->Document();
+    doc.AddSingleMarker({100, 100}, nullptr);
+    struct Case {
+        QLineEdit* edit;
+        QString typed;
+        QStringList listing;
+    };
+    const std::vector<Case> cases = {
+        {form.Edit2, "10", {"Single Markers", "5 , 0"}},
+        {form.Edit4, "3", {"Single Markers", "5 , 1.5"}},
+        {form.Edit3, "1", {"Single Markers", "5 , 2"}},
+        {form.Edit2, "abc", {"Single Markers", "0 , 2"}},  // not a number: 0, the text stays
+        {form.Edit2, "-", {"Single Markers", "0 , 2"}},
+        {form.Edit2, "-4", {"Single Markers", "-2 , 2"}},
+        {form.Edit1, "2e1", {"Single Markers", "8 , 2"}},
+    };
+    for (const Case& c : cases) {
+        Type(c.edit, c.typed);
+        EXPECT_EQ(c.edit->text(), c.typed);
+        EXPECT_EQ(form.Memo1->Lines(), c.listing) << c.typed.toStdString();
+    }
+    EXPECT_EQ(doc.XMin, 20);
+    EXPECT_EQ(doc.XMax, -4);
+    EXPECT_EQ(doc.YMin, 1);
+    EXPECT_EQ(doc.YMax, 3);
+
+    // The plot type changes the values, not the markers: X logarithmic from 1 to 100 gives 10.
+    Type(form.Edit1, "1");
+    Type(form.Edit2, "100");
+    form.LinearLog1->trigger();
+    EXPECT_TRUE(form.LinearLog1->isChecked());
+    EXPECT_FALSE(form.LinearLinear1->isChecked());
+    EXPECT_EQ(ChosenPlotType, PlotType::LinearLog);
+    EXPECT_EQ(form.Memo1->Lines(), QStringList({"Single Markers", "10 , 2"}));
+    EXPECT_EQ(doc.SingleMarkers[0]->Position(), (TPoint{100, 100}));
+    form.LogLog1->trigger();  // Y logarithmic from 1 to 3: the geometric mean
+    EXPECT_EQ(form.Memo1->Lines(), QStringList({"Single Markers", "10 , 1.73"}));
+}
+
+TEST_F(DocumentTest, ActivationSwapsTheSidePanelBetweenDocuments) {
+    TMainForm& form = StartQuietly();
+    TChildForm* a = OpenDocument(MakeBmp("a.bmp"));
+    EXPECT_FALSE(a->Document().IgnoreClick) << "a single document takes its first click";
+    Type(form.Edit2, "2.5");
+    Type(form.Edit4, "x");
+    TChildForm* b = OpenDocument(MakeBmp("b.bmp"));
+    ASSERT_TRUE(a && b);
+    // Leaving a read the edits back into it; b shows its own zeros.
+    EXPECT_EQ(a->Document().XMax, 2.5);
+    EXPECT_EQ(a->Document().YMax, 0);
+    EXPECT_EQ(form.Edit2->text(), "0");
+    EXPECT_TRUE(b->Document().IgnoreClick);
+    Type(form.Edit1, "0.1");
+
+    // Through the Window menu: its items list the documents with the active one checked.
+    emit form.Window1->aboutToShow();
+    QStringList items;
+    QAction* first = nullptr;
+    for (QAction* action : form.Window1->actions()) {
+        if (action->isSeparator() || !action->isCheckable()) continue;
+        items << action->text() + (action->isChecked() ? " *" : "");
+        if (!first) first = action;
+    }
+    EXPECT_EQ(items, QStringList({"&1 a.bmp", "&2 b.bmp *"}));
+    first->trigger();
+    EXPECT_EQ(form.ActiveChild(), a);
+    EXPECT_EQ(form.Edit1->text(), "0");
+    EXPECT_EQ(form.Edit2->text(), "2.5");
+    EXPECT_EQ(form.Edit4->text(), "0");
+    EXPECT_EQ(b->Document().XMin, 0.1);
+
+    // The first click after an activation only activates, also when that click activates.
+    ASSERT_TRUE(a->Document().IgnoreClick);
+    QTest::mouseClick(a->View(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_FALSE(a->Document().IgnoreClick);
+    b->Document().IgnoreClick = false;  // as after a click that was swallowed earlier
+    QTest::mouseClick(b->View(), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(form.ActiveChild(), b);
+    EXPECT_FALSE(b->Document().IgnoreClick) << "the activating click was the one swallowed";
+    EXPECT_EQ(form.Edit1->text(), "0.1");
+}
+
+TEST_F(DocumentTest, ZoomCommandsResizeTheDocument) {
+    TMainForm& form = StartQuietly();
+    auto click = [&](QAction* command) {
+        QTest::mouseClick(form.ToolBar1->widgetForAction(command), Qt::LeftButton);
+    };
+    // Nothing happens without a document.
+    click(form.ZoomIn1);
+    click(form.Redraw1);
+
+    TChildForm* child = OpenDocument(MakeBmp("wide.bmp", 200, 100));
+    ASSERT_NE(child, nullptr);
+    struct Step {
+        QAction* command;
+        int level;
+        QSize client;
+    };
+    const std::vector<Step> steps = {
+        {nullptr, 0, {221, 121}}, {form.ZoomIn1, 1, {301, 161}},  {form.ZoomIn1, 2, {413, 217}},
+        {form.N3, 0, {221, 121}}, {form.ZoomOut1, -1, {164, 92}}, {form.Redraw1, -1, {164, 92}},
+        {form.N3, 0, {221, 121}},
+    };
+    for (const Step& s : steps) {
+        child->Document().Modified = false;
+        if (s.command) click(s.command);
+        EXPECT_EQ(child->Document().ZoomLevel, s.level);
+        EXPECT_EQ(child->View()->size(), s.client) << "level " << s.level;
+        if (s.command && s.command != form.Redraw1) {
+            EXPECT_TRUE(child->Document().Modified);
+        }
+    }
+
+    // A 1 by 1 picture cannot be shown below level -2: the refused step leaves it as it was.
+    TChildForm* tiny = OpenDocument(MakeBmp("tiny.bmp", 1, 1));
+    ASSERT_NE(tiny, nullptr);
+    for (int i = 0; i < 3; ++i)
+        click(form.ZoomOut1);
+    EXPECT_EQ(tiny->Document().ZoomLevel, -2);
+    EXPECT_EQ(tiny->View()->size(), QSize(22, 22));
+    EXPECT_GE(tiny->width(), tiny->minimumSizeHint().width()) << "room for the title bar";
+}
+
+TEST_F(DocumentTest, TheWindowShowsThePictureInItsFrame) {
+    StartQuietly();
+    TChildForm* child = OpenDocument(MakeBmp("plot.bmp", 200, 100));
+    ASSERT_NE(child, nullptr);
+    const QImage shown = child->View()->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(221, 121));
+    struct Pixel {
+        int x, y;
+        QColor color;
+    };
+    const std::vector<Pixel> pixels = {
+        {0, 0, QColor(192, 192, 192)},      // margin
+        {2, 2, QColor(128, 128, 128)},      // frame shadow
+        {3, 3, QColor(255, 255, 255)},      // frame highlight inside
+        {217, 50, QColor(255, 255, 255)},   // frame highlight outside (x = W' + 17)
+        {10, 10, QColor(0, 0, 0)},          // the picture's top-left pixel
+        {11, 10, QColor(255, 255, 255)},    // and its neighbour
+        {209, 109, QColor(255, 255, 255)},  // its bottom-right pixel
+        // Box marker 3 at picture (20, 10), shown at (30, 20): the centre and its neighbours stay
+        // free, the square's corners and the arms are red.
+        {30, 20, QColor(255, 255, 255)},
+        {30, 21, QColor(255, 255, 255)},
+        {26, 16, QColor(255, 0, 0)},
+        {34, 24, QColor(255, 0, 0)},
+        {22, 20, QColor(255, 0, 0)},
+    };
+    for (const Pixel& p : pixels)
+        EXPECT_EQ(shown.pixelColor(p.x, p.y), p.color) << p.x << ", " << p.y;
+}
+
+TEST_F(DocumentTest, WindowMenuArrangesTheDocuments) {
+    TMainForm& form = StartQuietly();
+    form.resize(900, 700);
+    std::vector<TChildForm*> children;
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+        children.push_back(OpenDocument(MakeBmp(name, 300, 100)));
+    form.Tile1->trigger();
+    // Horizontally: one above the other, each from the left edge.
+    std::vector<int> tops;
+    for (TChildForm* c : children) {
+        EXPECT_EQ(c->x(), 0);
+        tops.push_back(c->y());
+    }
+    std::sort(tops.begin(), tops.end());
+    EXPECT_TRUE(tops[0] < tops[1] && tops[1] < tops[2]);
+
+    form.Cascade1->trigger();
+    for (TChildForm* c : children)
+        c->showMinimized();
+    form.ArrangeIcons1->trigger();
+    EXPECT_EQ(children[0]->y(), children[1]->y());
+    EXPECT_LT(children[0]->x(), children[1]->x());
+    EXPECT_LT(children[1]->x(), children[2]->x());
+    EXPECT_EQ(children[0]->y() + children[0]->height(), form.MDIClient->viewport()->height());
+}
+
+TEST_F(DocumentTest, RecentFilesFollowTheClosedDocuments) {
+    TMainForm& form = StartQuietly();
+    QStringList paths;
+    for (const char* name : {"f1.bmp", "f2.bmp", "f3.bmp", "f4.bmp", "f5.bmp"})
+        paths << MakeBmp(name, 20, 20);
+    auto openAndClose = [&](const QString& path) {
+        TChildForm* child = OpenDocument(path);
+        ASSERT_NE(child, nullptr);
+        EXPECT_TRUE(child->close());
+        QCoreApplication::processEvents();
+    };
+    for (const QString& p : paths)
+        openAndClose(p);
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f5.bmp", "&2. f4.bmp", "&3. f3.bmp", "&4. f2.bmp"}));
+    openAndClose(paths[2]);
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f3.bmp", "&2. f4.bmp", "&3. f5.bmp", "&4. f2.bmp"}));
+    openAndClose(paths[2]);
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f3.bmp", "&2. f4.bmp", "&3. f5.bmp", "&4. f2.bmp"}));
+
+    // A file that is gone: the message names its full path and the entry leaves the list.
+    QFile::remove(paths[3]);
+    form.MFileItems[1]->trigger();
+    EXPECT_EQ(dialogs.Texts(Interaction::Error),
+              QStringList({"File " + paths[3] + " does no longer exists."}));
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f3.bmp", "&2. f5.bmp", "&3. f2.bmp"}));
+    EXPECT_TRUE(form.N11->isVisible());
+
+    // A file that is there opens; the list changes only when its window closes.
+    form.MFileItems[2]->trigger();
+    ASSERT_EQ(form.MDIChildren().size(), 1u);
+    EXPECT_EQ(form.ActiveChild()->FullPath(), paths[1]);
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f3.bmp", "&2. f5.bmp", "&3. f2.bmp"}));
+    form.ActiveChild()->close();
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f2.bmp", "&2. f5.bmp", "&3. f3.bmp"}));
+}
+
+TEST_F(DocumentTest, ListingMemoTouchesOnlyTheLinesThatDiffer) {
+    TListingMemo memo;
+    VectorLineSink reference;
+    const std::vector<std::pair<std::vector<std::string>, int>> steps = {
+        {{"DataSeries 1", "1 , 2", "3 , 4", " "}, 0},
+        {{"DataSeries 1", "1 , 2", "9 , 9", "3 , 4", " "}, 2},
+        {{"DataSeries 1", "1 , 2", "8 , 8", "3 , 4", " ", "Single Markers", "5 , 5"}, 1},
+        {{"DataSeries 1", "1 , 2"}, 0},
+        {{}, 0},
+        {{"a"}, 1},
+    };
+    for (const auto& [lines, mode] : steps) {
+        MergeListing(memo, lines, mode);
+        MergeListing(reference, lines, mode);
+        QStringList expected;
+        for (const std::string& l : reference.lines)
+            expected << QString::fromStdString(l);
+        EXPECT_EQ(memo.Lines(), expected);
+        EXPECT_EQ(memo.Count(), reference.Count());
+        EXPECT_EQ(memo.toPlainText(), expected.join('\n'));
+    }
+
+    // A change in line 2 leaves the user's selection on line 0 alone.
+    MergeListing(memo, {"first", "second", "third"}, 0);
+    QTextCursor selection(memo.document());
+    selection.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    memo.setTextCursor(selection);
+    int changes = 0;
+    QObject::connect(memo.document(), &QTextDocument::contentsChange, [&](int position, int, int) {
+        ++changes;
+        EXPECT_GE(position, int(QString("first\nsecond\n").size()));
+    });
+    MergeListing(memo, {"first", "second", "3rd"}, 1);
+    EXPECT_GE(changes, 1);
+    EXPECT_EQ(memo.textCursor().selectedText(), "first");
+    EXPECT_EQ(memo.Lines(), QStringList({"first", "second", "3rd"}));
+}
+
+}  // namespace
+}  // namespace curvana::test

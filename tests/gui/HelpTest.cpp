@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QToolBar>
+
+#include "MainFormFixture.h"
+#include "about/TAboutBox.h"
+#include "about/TDigitizeAnimation.h"
+#include "app/THelpForm.h"
+
+namespace curvana::test {
+namespace {
+
+using HelpTest = MainFormFixture;
+
+TEST(HelpFileTest, HasATopicForEveryHelpContext) {
+    QFile file(CURVANA_HELP_FILE);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    QSet<QString> anchors;
+    const QRegularExpression name("<a name=\"([^\"]+)\"");
+    for (auto it = name.globalMatch(html); it.hasNext();)
+        anchors.insert(it.next().captured(1));
+    for (int context = 501; context <= 531; ++context)
+        EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
+    EXPECT_TRUE(anchors.contains("contents"));
+    EXPECT_TRUE(anchors.contains("index"));
+    // Every link inside the file leads somewhere.
+    const QRegularExpression link("href=\"#([^\"]+)\"");
+    for (auto it = link.globalMatch(html); it.hasNext();) {
+        const QString target = it.next().captured(1);
+        EXPECT_TRUE(anchors.contains(target)) << target.toStdString();
+    }
+}
+
+TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
+    TMainForm& form = StartQuietly();
+    EXPECT_EQ(form.HelpWindow(), nullptr);
+    struct Case {
+        QMenu* menu;
+        QAction* item;
+        QString topic;
+    };
+    const std::vector<Case> cases = {
+        {form.Data1, form.AddSingleMarker1, "518"},
+        {form.File1, form.Save1, "503"},
+        {form.Help1, form.About1, "531"},
+    };
+    for (const Case& c : cases) {
+        c.menu->popup(form.mapToGlobal(QPoint(20, 20)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(c.menu));
+        c.menu->setActiveAction(c.item);
+        QTest::keyClick(c.menu, Qt::Key_F1);
+        QTest::qWait(10);
+        ASSERT_NE(form.HelpWindow(), nullptr);
+        EXPECT_FALSE(c.menu->isVisible()) << "the menu closes";
+        EXPECT_TRUE(form.HelpWindow()->isVisible());
+        EXPECT_EQ(form.HelpWindow()->CurrentTopic(), c.topic);
+        EXPECT_EQ(form.HelpWindow()->Browser()->source().fragment(), c.topic);
+    }
+    EXPECT_EQ(dialogs.Count(Interaction::StandardError), 0);
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.HelpWindow()->isVisible()) << "the help window goes with the program";
+}
+
+TEST_F(HelpTest, ContentsAndIndex) {
+    TMainForm& form = StartQuietly();
+    struct Case {
+        std::function<void()> command;
+        QString topic;
+    };
+    const std::vector<Case> cases = {
+        {[&] { form.Index1->trigger(); }, "index"},
+        {[&] { form.Contents1->trigger(); }, "contents"},
+        {[&] { form.Index1->trigger(); }, "index"},
+        {[&] {
+             QTest::mouseClick(form.ToolBar1->widgetForAction(form.ToolBar1->actions().last()),
+                               Qt::LeftButton);
+         },
+         "contents"},
+        {[&] { form.Index1->trigger(); }, "index"},
+        {[&] { QTest::keyClick(&form, Qt::Key_F1); }, "contents"},
+    };
+    for (const Case& c : cases) {
+        c.command();
+        ASSERT_NE(form.HelpWindow(), nullptr);
+        EXPECT_EQ(form.HelpWindow()->CurrentTopic(), c.topic);
+    }
+    EXPECT_TRUE(form.HelpWindow()->Browser()->toPlainText().contains("Digitizing a plot, step by step"));
+
+    // The program looks for its help file beside itself.
+    TMainForm other(dialogs, *settings);
+    EXPECT_EQ(other.HelpFile, QCoreApplication::applicationDirPath() + "/curvana.hlp");
+
+    form.HelpFile = Path("gone/curvana.hlp");
+    form.HelpWindow()->hide();
+    form.Contents1->trigger();
+    EXPECT_EQ(dialogs.Texts(Interaction::StandardError),
+              QStringList({"Cannot find the help file " + Path("gone/curvana.hlp") + "."}));
+    EXPECT_FALSE(form.HelpWindow()->isVisible());
+}
+
+TEST_F(HelpTest, AboutBoxAndHomepage) {
+    TMainForm& form = StartQuietly();
+    int framesWhileShown = 0;
+    dialogs.modalActions.push_back([&](QDialog& d) {
+        auto& about = dynamic_cast<TAboutBox&>(d);
+        const int start = about.Animation->Frame();
+        QTest::qWait(200);
+        framesWhileShown =
+            (about.Animation->Frame() - start + TDigitizeAnimation::kFrames) % TDigitizeAnimation::kFrames;
+        d.accept();
+    });
+    form.About1->trigger();
+    EXPECT_EQ(dialogs.Texts(Interaction::Modal), QStringList({"About"}));
+    EXPECT_GT(framesWhileShown, 1) << "the picture moves while the box is shown";
+    EXPECT_EQ(form.AboutBox->ProductName->text(), "Curvana");
+    EXPECT_EQ(form.AboutBox->Version->text(), QString("Version ") + CURVANA_VERSION);
+    EXPECT_FALSE(form.AboutBox->Logo->pixmap().isNull());
+    const int stopped = form.AboutBox->Animation->Frame();
+    QTest::qWait(100);
+    EXPECT_EQ(form.AboutBox->Animation->Frame(), stopped) << "and rests while hidden";
+
+    form.MorvaneHomepage1->trigger();
+    EXPECT_EQ(dialogs.Texts(Interaction::Url), QStringList({"https://www.morvane.com/"}));
+}
+
+}  // namespace
+}  // namespace curvana::test

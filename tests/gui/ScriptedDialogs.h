@@ -1,0 +1,102 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QTest>
+#include <QUrl>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "app/Dialogs.h"
+
+namespace curvana::test {
+
+// One interaction the program had with the user: the message, question, proposed file name, modal
+// window's title or web address, and a file dialog's request.
+struct Interaction {
+    enum Kind { Error, StandardError, Question, Open, Save, Input, Color, Modal, Url };
+    Kind kind;
+    QString text;
+    FileDialogRequest request = {};
+};
+
+// Dialogs for tests: every interaction is logged and answered from the queues the test fills. A
+// question or file dialog without a scripted answer fails the test and counts as cancelled; input
+// boxes and colour dialogs without one are cancelled.
+class ScriptedDialogs : public Dialogs {
+  public:
+    std::vector<Interaction> log;
+    std::deque<Answer> answers;
+    std::deque<std::optional<QString>> files;  // nothing: the dialog is cancelled
+    // Run on a modal window while it is shown (not modally); it should close the window. Without
+    // one, the window is accepted as it is.
+    std::deque<std::function<void(QDialog&)>> modalActions;
+
+    void ErrorBox(QWidget*, const QString& text) override { log.push_back({Interaction::Error, text}); }
+    void StandardErrorBox(QWidget*, const QString& text) override {
+        log.push_back({Interaction::StandardError, text});
+    }
+    Answer AskYesNoCancel(QWidget*, const QString& text) override {
+        log.push_back({Interaction::Question, text});
+        if (answers.empty()) ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return Take(answers, Answer::Cancel);
+    }
+    std::optional<FileDialogResult> OpenFileName(QWidget*, const FileDialogRequest& r) override {
+        return File(Interaction::Open, r);
+    }
+    std::optional<FileDialogResult> SaveFileName(QWidget*, const FileDialogRequest& r) override {
+        return File(Interaction::Save, r);
+    }
+    QString InputBox(QWidget*, const QString&, const QString& prompt, const QString& defaultText) override {
+        log.push_back({Interaction::Input, prompt});
+        return defaultText;
+    }
+    std::optional<QColor> ChooseColor(QWidget*, const QColor&) override {
+        log.push_back({Interaction::Color, {}});
+        return std::nullopt;
+    }
+    int ExecModal(QDialog& dialog) override {
+        log.push_back({Interaction::Modal, dialog.windowTitle()});
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        Take(modalActions, [](QDialog& d) { d.accept(); })(dialog);
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the scripted action left " << dialog.windowTitle().toStdString() << " open";
+            dialog.reject();
+        }
+        return dialog.result();
+    }
+    bool OpenUrl(const QUrl& url) override {
+        log.push_back({Interaction::Url, url.toString()});
+        return true;
+    }
+
+    // The texts of the logged interactions of one kind, in order.
+    QStringList Texts(Interaction::Kind kind) const {
+        QStringList texts;
+        for (const Interaction& i : log)
+            if (i.kind == kind) texts << i.text;
+        return texts;
+    }
+    int Count(Interaction::Kind kind) const { return int(Texts(kind).size()); }
+
+  private:
+    template <class T, class D>
+    static T Take(std::deque<T>& queue, D fallback) {
+        if (queue.empty()) return fallback;
+        T front = queue.front();
+        queue.pop_front();
+        return front;
+    }
+    std::optional<FileDialogResult> File(Interaction::Kind kind, const FileDialogRequest& request) {
+        log.push_back({kind, request.fileName, request});
+        if (files.empty()) ADD_FAILURE() << "unexpected file dialog for " << request.fileName.toStdString();
+        const std::optional<QString> file = Take(files, std::optional<QString>());
+        if (!file) return std::nullopt;
+        return FileDialogResult{*file, request.filterIndex};
+    }
+};
+
+}  // namespace curvana::test
