@@ -1,5 +1,7 @@
 #include "gif/GifBitmap.h"
 
+#include "platform/FileBytes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -56,14 +58,13 @@ Bitmap GifToBitmap(const GifImage& image) {
 }
 
 Bitmap ReadGifFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file) throw GifError("Cannot read file");
-    const std::streamoff size = file.tellg();
-    if (size < 0) throw GifError("Cannot read file");
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char*>(data.data()), size)) throw GifError("Cannot read file");
-    return GifToBitmap(DecodeGif(data));
+    FileBytes file;
+    try {
+        file = ReadFileBytes(path);
+    } catch (const std::system_error& e) {
+        throw GifError(e.what());
+    }
+    return GifToBitmap(DecodeGif(file.Span()));
 }
 
 }  // namespace curvana

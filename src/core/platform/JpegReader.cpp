@@ -1,5 +1,7 @@
 #include "platform/JpegReader.h"
 
+#include "platform/FileBytes.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -204,34 +206,13 @@ Bitmap DecodeJpeg(std::span<const std::uint8_t> data) {
 }
 
 Bitmap ReadJpegFile(const std::string& path) {
-    auto fail = [&path](int error) { return JpegError("cannot read " + path + ": " + std::strerror(error)); };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw fail(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0) throw fail(errno);
-    if (!S_ISREG(st.st_mode)) throw JpegError("cannot read " + path + ": not a regular file");
-    const auto size = std::size_t(st.st_size);
-    std::unique_ptr<std::uint8_t[]> buffer;
+    FileBytes file;
     try {
-        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-    } catch (const std::bad_alloc&) {
-        throw JpegError("cannot read " + path + ": file too large to load");
+        file = ReadFileBytes(path);
+    } catch (const std::system_error& e) {
+        throw JpegError(e.what());
     }
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buffer.get() + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw fail(errno);
-        }
-        if (n == 0) break;  // the file shrank while being read
-        done += std::size_t(n);
-    }
-    return DecodeJpeg(std::span<const std::uint8_t>(buffer.get(), done));
+    return DecodeJpeg(file.Span());
 }
 
 }  // namespace curvana
