@@ -277,5 +277,111 @@ TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
     EXPECT_EQ(Doc().ZoomLevel, -1);
 }
 
+// Right-clicks at a picture point; the menu, if one opens, picks choose (null: dismissed). Gives the
+// items shown, "-" for the separator and "(off)" after a disabled one.
+QStringList RightClick(TChildForm& child, TPoint at, QAction* choose) {
+    QStringList shown;
+    child.PopupExec = [&](QMenu& menu, const QPoint&) {
+        for (QAction* a : menu.actions())
+            if (a->isVisible())
+                shown << (a->isSeparator() ? "-" : a->text()) + (a->isEnabled() ? "" : " (off)");
+        return choose;
+    };
+    QTest::mousePress(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
+    QTest::mouseRelease(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
+    QCoreApplication::processEvents();  // the command runs after the press
+    return shown;
+}
+
+TEST_F(EditingTest, MarkerMenuShowsWhatSuitsTheMarkerAndItsCommandsWork) {
+    Open();
+    form->AddDataSerie1->trigger();                    // (36, 82) - (100, 50)
+    Doc().AddPointToNearestSeries({68, 66}, nullptr);  // in the middle: 3 markers
+    Doc().AddSingleMarker({150, 70}, nullptr);
+    TChildForm& c = *child;
+
+    // A box corner shows its values only. A dismissed menu swallows the next press, not two.
+    EXPECT_EQ(RightClick(c, {180, 10}, nullptr), QStringList({"X: 10", "Y: 10"}));
+    form->AddSingleMarker1->trigger();
+    Press(At({120, 30}));
+    EXPECT_EQ(Doc().SingleMarkers.size(), 1u);
+    Press(At({120, 30}));
+    EXPECT_EQ(Doc().SingleMarkers.size(), 2u);
+    form->AddSingleMarker1->trigger();
+
+    // Series markers: Delete only while the series has more than 2.
+    EXPECT_EQ(RightClick(c, {36, 82}, c.Delete1),
+              QStringList({"&Delete", "&Color", "-", "DataSeries 1", "X: 1", "Y: 1"}));
+    EXPECT_EQ(Points(0), (std::vector<TPoint>{{68, 66}, {100, 50}}));
+    EXPECT_EQ(form->Memo1->Lines().mid(0, 3), QStringList({"DataSeries 1", "3 , 3", "5 , 5"}));
+    EXPECT_EQ(RightClick(c, {68, 66}, c.Delete1).first(), "&Delete (off)");
+    EXPECT_EQ(Doc().DataSeries[0]->Count(), 2);
+    EXPECT_EQ(Doc().PopupIndex, -1);
+
+    // Color: the whole series takes it; the dialog starts where it was left, also after a cancel.
+    dialogs.colors = {QColor(Qt::red), std::nullopt};
+    RightClick(c, {100, 50}, c.Color1);
+    EXPECT_EQ(Doc().DataSeries[0]->Color, clRed);
+    for (const auto& m : Doc().DataSeries[0]->Markers)
+        EXPECT_EQ(m->Color, clRed);
+    EXPECT_EQ(c.View()->ClientPixel(At({68, 66}).x() - 6, At({68, 66}).y()), clRed);
+    Doc().Modified = false;
+    EXPECT_EQ(RightClick(c, {150, 70}, c.Color1),
+              QStringList({"&Delete", "&Color", "-", "X: 8.12", "Y: 2.5"}))
+        << "a single marker has no name";
+    EXPECT_EQ(Doc().SingleMarkers[0]->Color, clBlack);
+    EXPECT_TRUE(Doc().Modified) << "also after a cancel";
+    EXPECT_EQ(dialogs.Texts(Interaction::Color), QStringList({"#000000", "#ff0000"}));
+
+    // Name: an empty name is taken as it is.
+    dialogs.inputs = {QString()};
+    RightClick(c, {100, 50}, c.Name1);
+    ASSERT_EQ(dialogs.log.back().kind, Interaction::Input);
+    EXPECT_EQ(dialogs.log.back().text, "Enter DataSeries Name:");
+    EXPECT_EQ(dialogs.log.back().request.title, "Curvana");
+    EXPECT_EQ(dialogs.log.back().request.fileName, "DataSeries 1");
+    EXPECT_EQ(Doc().DataSeries[0]->Name, "");
+    EXPECT_EQ(form->Memo1->Lines().first(), "");
+
+    // X: and Y: move the marker to the typed value on that axis; a point off the picture is ignored,
+    // text that is no number keeps the marker's own value.
+    struct Typed {
+        QAction* item;
+        std::optional<QString> text;
+        TPoint expected;
+    };
+    const std::vector<Typed> typed = {
+        {c.X1, "5", {100, 66}},  // the middle between the box's left and right edges
+        {c.Y1, "7.5", {100, 30}}, {c.X1, "-5", {100, 30}},  // left of column 0
+        {c.X1, "abc", {100, 30}}, {c.Y1, std::nullopt, {100, 30}},
+    };
+    TPoint at{68, 66};
+    for (const Typed& t : typed) {
+        dialogs.inputs = {t.text};
+        RightClick(c, at, t.item);
+        EXPECT_EQ(dialogs.log.back().text, t.item == c.X1 ? "Enter X-value:" : "Enter Y-value:");
+        EXPECT_EQ(Points(0)[0], t.expected) << t.text.value_or("Cancel").toStdString();
+        at = t.expected;
+    }
+
+    // With 2 digits the shortened value in the menu is what Cancel applies: 243.75 shows as 240.
+    form->Edit2->setText("1000");
+    SigDigits = 2;
+    Doc().SingleMarkers[0]->SetPosition({59, 70});
+    const QStringList shown = RightClick(c, {59, 70}, c.X1);
+    EXPECT_EQ(dialogs.log.back().request.fileName, shown[3].mid(3));
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{58, 70}));
+
+    // Delete All Single Markers, also when there are none left.
+    for (int round = 0; round < 2; ++round) {
+        Doc().Modified = false;
+        form->DeleteallsingleMarkers1->trigger();
+        EXPECT_TRUE(Doc().SingleMarkers.empty());
+        EXPECT_TRUE(Doc().Modified);
+    }
+    EXPECT_EQ(Doc().MarkerList.size(), 6u);
+    EXPECT_EQ(c.View()->ClientPixel(At({58, 70}).x() - 6, At({58, 70}).y()), clWhite);
+}
+
 }  // namespace
 }  // namespace curvana::test
