@@ -2,7 +2,9 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -246,6 +248,30 @@ TEST_F(EditingTest, DragsRedrawAsTheyGoAndBoxCornersStop) {
     EXPECT_EQ(stopped.X, 20 + 2 * (90 - stopped.Y)) << "a point it was dragged over";
     EXPECT_GE(stopped.X, 90);
     EXPECT_LT(stopped.X, 100) << "before the diagonal from corner 2 to corner 3";
+}
+
+TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {
+    Open();
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    QMdiArea* area = form->MDIClient;
+    child->move(area->viewport()->width() - 150, 0);  // partly beyond the right edge
+    QCoreApplication::processEvents();
+    QScrollBar* bar = area->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int start = bar->value();
+    TPictureView* view = child->View();
+    QTest::mousePress(view, Qt::LeftButton, {}, At({60, 60}));
+    // Five pixels right of the area, wherever the window has been scrolled to.
+    auto beyond = [&] {
+        return view->mapFrom(area->viewport(), QPoint(area->viewport()->width() + 5, 0)).x();
+    };
+    QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
+    QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
+    EXPECT_EQ(bar->value(), std::min(bar->maximum(), start + 2 * bar->singleStep()));
+    EXPECT_GT(Doc().SingleMarkers[0]->X, 60) << "the marker follows on the hidden part of the picture";
+    QTest::mouseRelease(view, Qt::LeftButton, {}, At({60, 60}));
+    QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
+    EXPECT_EQ(bar->value(), std::min(bar->maximum(), start + 2 * bar->singleStep())) << "only while dragging";
 }
 
 TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
