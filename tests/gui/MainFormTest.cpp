@@ -166,13 +166,6 @@ TEST_F(MainFormTest, ToolBarHasItsButtonsInOrderWithHintsAndImages) {
     EXPECT_EQ(actions[12], form.ToolButton13);
     EXPECT_EQ(actions[18], form.ToolButton8);
 
-    // At most one editing-mode button is down, and all may be up.
-    QTest::mouseClick(form.ToolBar1->widgetForAction(form.ToolButton13), Qt::LeftButton);
-    QTest::mouseClick(form.ToolBar1->widgetForAction(form.ToolButton9), Qt::LeftButton);
-    EXPECT_FALSE(form.ToolButton13->isChecked());
-    EXPECT_TRUE(form.ToolButton9->isChecked());
-    QTest::mouseClick(form.ToolBar1->widgetForAction(form.ToolButton9), Qt::LeftButton);
-    EXPECT_FALSE(form.ToolButton9->isChecked());
 }
 
 TEST_F(MainFormTest, SidePanelAndStatusBar) {

@@ -33,6 +33,10 @@ class ScriptedDialogs : public Dialogs {
     // Run on a modal window while it is shown (not modally); it should close the window. Without
     // one, the window is accepted as it is.
     std::deque<std::function<void(QDialog&)>> modalActions;
+    // Input boxes give these texts; nothing: Cancel, which gives the default text.
+    std::deque<std::optional<QString>> inputs;
+    // Colour dialogs give these colours; nothing: Cancel.
+    std::deque<std::optional<QColor>> colors;
 
     void ErrorBox(QWidget*, const QString& text) override { log.push_back({Interaction::Error, text}); }
     void StandardErrorBox(QWidget*, const QString& text) override {
@@ -49,13 +53,19 @@ class ScriptedDialogs : public Dialogs {
     std::optional<FileDialogResult> SaveFileName(QWidget*, const FileDialogRequest& r) override {
         return File(Interaction::Save, r);
     }
-    QString InputBox(QWidget*, const QString&, const QString& prompt, const QString& defaultText) override {
-        log.push_back({Interaction::Input, prompt});
-        return defaultText;
+    // Logged with the prompt as text, the caption as title and the default text as file name.
+    QString InputBox(QWidget*, const QString& caption, const QString& prompt,
+                     const QString& defaultText) override {
+        FileDialogRequest shown;
+        shown.title = caption;
+        shown.fileName = defaultText;
+        log.push_back({Interaction::Input, prompt, shown});
+        return Take(inputs, std::optional<QString>()).value_or(defaultText);
     }
-    std::optional<QColor> ChooseColor(QWidget*, const QColor&) override {
-        log.push_back({Interaction::Color, {}});
-        return std::nullopt;
+    // Logged with the colour the dialog starts at, as #rrggbb.
+    std::optional<QColor> ChooseColor(QWidget*, const QColor& initial) override {
+        log.push_back({Interaction::Color, initial.name()});
+        return Take(colors, std::optional<QColor>());
     }
     int ExecModal(QDialog& dialog) override {
         log.push_back({Interaction::Modal, dialog.windowTitle()});

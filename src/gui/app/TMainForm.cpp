@@ -31,6 +31,7 @@
 #include "app/TQSForm.h"
 #include "document/OpenDocument.h"
 #include "document/ProjectFile.h"
+#include "document/TPictureView.h"
 #include "markers/TMarker.h"
 #include "platform/NumberText.h"
 
@@ -277,10 +278,27 @@ void TMainForm::CreateToolBar() {
     ToolBar1->addSeparator();
     push(Contents1, "");
 
-    ModeButtons = new QActionGroup(this);
-    ModeButtons->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (QAction* a : {ToolButton13, ToolButton14, ToolButton10, ToolButton9, ToolButton8})
-        ModeButtons->addAction(a);
+    SeriesModeButtons = new QActionGroup(this);
+    SeriesModeButtons->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : {ToolButton10, ToolButton9, ToolButton8})
+        SeriesModeButtons->addAction(a);
+    SingleModeButtons = new QActionGroup(this);
+    SingleModeButtons->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction* a : {ToolButton13, ToolButton14})
+        SingleModeButtons->addAction(a);
+
+    connect(ToolButton8, &QAction::triggered, this, [this] { ToolButton8Click(); });
+    connect(ToolButton9, &QAction::triggered, this, [this] { ToolButton9Click(); });
+    connect(ToolButton10, &QAction::triggered, this, [this] { ToolButton10Click(); });
+    connect(ToolButton13, &QAction::triggered, this, [this] { ToolButton13Click(); });
+    connect(ToolButton14, &QAction::triggered, this, [this] { ToolButton14Click(); });
+    connect(RemovePointFromDataSerie1, &QAction::triggered, this, [this] { ToolButton8Click(true); });
+    connect(AddPointtoDataSerie1, &QAction::triggered, this, [this] { ToolButton9Click(true); });
+    connect(RemoveDataSerie1, &QAction::triggered, this, [this] { ToolButton10Click(true); });
+    connect(AddSingleMarker1, &QAction::triggered, this, [this] { ToolButton13Click(true); });
+    connect(DeleteSingleMarker1, &QAction::triggered, this, [this] { ToolButton14Click(true); });
+    connect(AddDataSerie1, &QAction::triggered, this, &TMainForm::ToolButton11Click);
+    connect(DeleteallsingleMarkers1, &QAction::triggered, this, &TMainForm::DeleteallsingleMarkers1Click);
 }
 
 void TMainForm::CreatePanel() {
@@ -700,8 +718,11 @@ void TMainForm::SyncPlotTypeMenu() {
 // ---------------------------------------------------------------------------------------------
 // View
 
-void TMainForm::ChangeZoom(bool (PlotDocument::*step)()) {
-    TChildForm* child = ActiveChild();
+void TMainForm::ZoomDocument(TChildForm& child, bool in) {
+    ChangeZoom(&child, in ? &PlotDocument::ZoomIn : &PlotDocument::ZoomOut);
+}
+
+void TMainForm::ChangeZoom(TChildForm* child, bool (PlotDocument::*step)()) {
     if (!child) return;
     bool done = false;
     {
@@ -717,19 +738,96 @@ void TMainForm::ChangeZoom(bool (PlotDocument::*step)()) {
 }
 
 void TMainForm::ZoomIn1Click() {
-    ChangeZoom(&PlotDocument::ZoomIn);
+    ChangeZoom(ActiveChild(), &PlotDocument::ZoomIn);
 }
 
 void TMainForm::ZoomOut1Click() {
-    ChangeZoom(&PlotDocument::ZoomOut);
+    ChangeZoom(ActiveChild(), &PlotDocument::ZoomOut);
 }
 
 void TMainForm::N3Click() {
-    ChangeZoom(&PlotDocument::NormalSize);
+    ChangeZoom(ActiveChild(), &PlotDocument::NormalSize);
 }
 
 void TMainForm::Redraw1Click() {
     if (TChildForm* child = ActiveChild()) child->FormPaint();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing modes
+
+void TMainForm::ShowStatus(int panel, const QString& text) {
+    StatusPanels[std::size_t(panel)]->setText(text);
+}
+
+void TMainForm::ModeCommand(QAction* button, bool PlotDocument::*flag, const QString& prompt, bool fromMenu) {
+    TChildForm* child = ActiveChild();
+    if (!child) {
+        button->setChecked(false);
+        return;
+    }
+    if (fromMenu) button->setChecked(!button->isChecked());  // its group releases the others
+    PlotDocument& doc = child->Document();
+    if (button->isChecked()) {
+        for (bool PlotDocument::*mode :
+             {&PlotDocument::AddPointMode, &PlotDocument::DeletePointMode, &PlotDocument::DeleteSeriesMode,
+              &PlotDocument::AddSingleMode, &PlotDocument::DeleteSingleMode})
+            doc.*mode = mode == flag;
+        QActionGroup* other =
+            button->actionGroup() == SeriesModeButtons ? SingleModeButtons : SeriesModeButtons;
+        for (QAction* a : other->actions())
+            a->setChecked(false);
+        ShowStatus(1, prompt);
+    } else {
+        doc.*flag = false;
+        ShowStatus(1, QString());
+    }
+}
+
+void TMainForm::ToolButton8Click(bool fromMenu) {
+    ModeCommand(ToolButton8, &PlotDocument::DeletePointMode, "Click a marker on a dataseries to delete it.",
+                fromMenu);
+}
+
+void TMainForm::ToolButton9Click(bool fromMenu) {
+    ModeCommand(ToolButton9, &PlotDocument::AddPointMode,
+                "Click in the plot to add a marker to a dataseries.", fromMenu);
+}
+
+void TMainForm::ToolButton10Click(bool fromMenu) {
+    ModeCommand(ToolButton10, &PlotDocument::DeleteSeriesMode, "Click on a dataseries to delete it.",
+                fromMenu);
+}
+
+void TMainForm::ToolButton13Click(bool fromMenu) {
+    ModeCommand(ToolButton13, &PlotDocument::AddSingleMode, "Click to add a single marker.", fromMenu);
+}
+
+void TMainForm::ToolButton14Click(bool fromMenu) {
+    ModeCommand(ToolButton14, &PlotDocument::DeleteSingleMode, "Click on a single marker to delete it.",
+                fromMenu);
+}
+
+void TMainForm::ToolButton11Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    PlotDocument& doc = child->Document();
+    const TPoint b1 = doc.Box.Marker(1).Position(), b4 = doc.Box.Marker(4).Position();
+    // A tenth of the way from corner 1 towards corner 4, and the middle of that diagonal.
+    const auto at = [](std::int64_t sum, double parts) { return std::int32_t(Round(double(sum) / parts)); };
+    const TPoint p1{at(9 * std::int64_t(b1.X) + b4.X, 10), at(9 * std::int64_t(b1.Y) + b4.Y, 10)};
+    const TPoint p2{at(std::int64_t(b1.X) + b4.X, 2), at(std::int64_t(b1.Y) + b4.Y, 2)};
+    child->View()->DrawNow([&](DocumentView& v) { doc.AddSeries(p1, p2, &v); });
+    doc.AddPointMode = doc.DeletePointMode = doc.DeleteSeriesMode = false;
+    for (QAction* a : SeriesModeButtons->actions())
+        a->setChecked(false);
+    ShowStatus(1, QString());
+}
+
+void TMainForm::DeleteallsingleMarkers1Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    child->View()->DrawNow([&](DocumentView& v) { child->Document().DeleteAllSingleMarkers(&v); });
 }
 
 // ---------------------------------------------------------------------------------------------

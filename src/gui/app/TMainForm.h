@@ -46,10 +46,11 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QAction *Cascade1, *Tile1, *ArrangeIcons1;
     QAction *Contents1, *Index1, *QuickStartTurorial1, *MorvaneHomepage1, *About1;
 
-    // The tool bar; the five editing-mode buttons, of which at most one is down.
+    // The tool bar; the five editing-mode buttons, of which at most one is down: the series modes
+    // (10, 9, 8) and the single-marker modes (13, 14) in two groups.
     QToolBar* ToolBar1;
     QAction *ToolButton8, *ToolButton9, *ToolButton10, *ToolButton13, *ToolButton14;
-    QActionGroup* ModeButtons;
+    QActionGroup *SeriesModeButtons, *SingleModeButtons;
 
     // The side panel and its pop-up menu.
     QWidget* Panel1;
@@ -92,6 +93,10 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QLineEdit* ScaleEdit(int tag) const override;
     TListingMemo* ListingMemo() const override { return Memo1; }
     int DocumentCount() const override { return int(MDIChildren().size()); }
+    bool IsActiveDocument(const TChildForm& child) const override { return ActiveChild() == &child; }
+    void ShowStatus(int panel, const QString& text) override;
+    Dialogs& HostDialogs() override { return dialogs_; }
+    void ZoomDocument(TChildForm& child, bool in) override;
 
   public slots:
     void Open1Click();
@@ -108,6 +113,16 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void QuickStart1Click();
     void Homepage1Click();
     void About1Click();
+    // The editing modes: Delete Marker From DataSeries, Add Marker to DataSeries, Delete DataSeries,
+    // Add Single Marker, Delete Single Marker. fromMenu: the Data menu's item, which toggles the button.
+    void ToolButton8Click(bool fromMenu = false);
+    void ToolButton9Click(bool fromMenu = false);
+    void ToolButton10Click(bool fromMenu = false);
+    void ToolButton13Click(bool fromMenu = false);
+    void ToolButton14Click(bool fromMenu = false);
+    // Add DataSeries.
+    void ToolButton11Click();
+    void DeleteallsingleMarkers1Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -133,7 +148,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void SyncPlotTypeMenu();
     void WriteProjectFile(PlotDocument& doc, const std::string& path);
     void ShowQuickStartAtStartup();
-    void ChangeZoom(bool (PlotDocument::*step)());
+    void ChangeZoom(TChildForm* child, bool (PlotDocument::*step)());
+    void ModeCommand(QAction* button, bool PlotDocument::*flag, const QString& prompt, bool fromMenu);
 
     Dialogs& dialogs_;
     SettingsStore& settings_;

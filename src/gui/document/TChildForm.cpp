@@ -1,13 +1,20 @@
 #include "document/TChildForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
 
+#include "app/Dialogs.h"
 #include "app/TListingMemo.h"
 #include "document/TPictureView.h"
 #include "platform/NumberText.h"
@@ -33,6 +40,34 @@ TChildForm::TChildForm(DocumentHost& host, std::unique_ptr<PlotDocument> doc, QW
     scroll_->setWidget(view_);
     setWidget(scroll_);
     setFocusProxy(view_);
+    view_->MousePressed = [this](QMouseEvent& e) {
+        const QPoint at = e.position().toPoint();
+        MarkerMouseDown(e.button(), at.x(), at.y());
+    };
+    view_->MouseMoved = [this](QMouseEvent& e) {
+        const QPoint at = e.position().toPoint();
+        MarkerMouseMove(at.x(), at.y());
+    };
+    view_->MouseReleased = [this](QMouseEvent&) { MarkerMouseUp(); };
+    view_->KeyPressed = [this](QKeyEvent& e) { return KeyPress(e); };
+    view_->WheelTurned = [this](QWheelEvent& e) { Wheel(e); };
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    auto item = [this](const char* name, const QString& caption, int tag) {
+        QAction* a = PopupMenu1->addAction(caption);
+        a->setObjectName(name);
+        a->setProperty("Tag", tag);
+        return a;
+    };
+    Delete1 = item("Delete1", "&Delete", 0);
+    Color1 = item("Color1", "&Color", 0);
+    N1 = PopupMenu1->addSeparator();
+    N1->setObjectName("N1");
+    Name1 = item("Name1", "Name", 0);
+    X1 = item("X1", "X:", 1);
+    Y1 = item("Y1", "Y:", 2);
+    PopupExec = [](QMenu& menu, const QPoint& at) { return menu.exec(at); };
     StretchB();
 }
 
@@ -98,6 +133,304 @@ void TChildForm::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     QMdiSubWindow::closeEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mouse
+
+namespace {
+
+QString DataPointText(const TDataPoint& d, const char* between) {
+    return QString::fromStdString(FloatToSigStr(d.X)) + between + QString::fromStdString(FloatToSigStr(d.Y));
+}
+
+}  // namespace
+
+int TChildForm::HitMarker(TPoint p) const {
+    const double z = doc_->ZoomFactor();
+    for (std::size_t k = 0; k < doc_->MarkerList.size(); ++k)
+        if (doc_->MarkerList[k]->HitTest(p, z)) return int(k);
+    return -1;
+}
+
+void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
+    PlotDocument& d = *doc_;
+    if (d.PopupIndex >= 0) {  // a context menu was closed without a command: this press only ends it
+        d.PopupIndex = -1;
+        return;
+    }
+    if (d.IgnoreClick) {  // the first click after another document was activated only activates
+        d.IgnoreClick = false;
+        return;
+    }
+    if (!host_.IsActiveDocument(*this) || !d.InsidePicture(x, y)) return;
+    const TPoint p = d.WindowToPicture(x, y);
+
+    if (d.DeleteSeriesMode && button == Qt::LeftButton) {
+        for (std::size_t i = 0; i < d.DataSeries.size(); ++i)
+            if (d.DataSeries[i]->HitTest(p)) {
+                view_->DrawNow([&](DocumentView& v) { d.DeleteSeries(int(i), &v); });
+                break;
+            }
+        return;
+    }
+
+    const int k = HitMarker(p);
+    if (k >= 0) {
+        d.DragIndex = -1;
+        if (button == Qt::RightButton) {
+            OpenMarkerMenu(k, x, y);
+            return;
+        }
+        const TMarker* m = d.MarkerList[std::size_t(k)];
+        int series = 0, slot = 0;
+        if (d.DeletePointMode) {
+            if (d.FindSeriesMarker(m, series, slot) && d.DataSeries[std::size_t(series)]->Count() > 2)
+                view_->DrawNow([&](DocumentView& v) { d.DeleteSeriesPoint(series, slot, &v); });
+        } else if (d.DeleteSingleMode) {
+            slot = d.SingleMarkerSlot(m);
+            if (slot >= 0) view_->DrawNow([&](DocumentView& v) { d.DeleteSingleMarker(slot, &v); });
+        } else {
+            d.DragIndex = k;
+        }
+        return;
+    }
+
+    if (button != Qt::LeftButton) return;
+    if (d.AddPointMode) {
+        view_->DrawNow([&](DocumentView& v) { d.AddPointToNearestSeries(p, &v); });
+    } else if (d.AddSingleMode) {
+        d.DragIndex = -1;
+        view_->DrawNow([&](DocumentView& v) { d.AddSingleMarker(p, &v); });
+    }
+}
+
+void TChildForm::AutoScroll(int x, int y) {
+    QMdiArea* area = mdiArea();
+    if (!area) return;
+    const QPoint at = view_->mapTo(area->viewport(), QPoint(x, y));
+    const QRect r = area->viewport()->rect();
+    QScrollBar* bar = nullptr;
+    auto action = QAbstractSlider::SliderSingleStepAdd;
+    if (at.x() < 0) {
+        bar = area->horizontalScrollBar();
+        action = QAbstractSlider::SliderSingleStepSub;
+    } else if (at.x() > r.right()) {
+        bar = area->horizontalScrollBar();
+    } else if (at.y() < 0) {
+        bar = area->verticalScrollBar();
+        action = QAbstractSlider::SliderSingleStepSub;
+    } else if (at.y() > r.bottom()) {
+        bar = area->verticalScrollBar();
+    }
+    if (!bar) return;
+    bar->triggerAction(action);
+    // The window has moved under the pointer: show all of it again at once.
+    view_->Repaint();
+    view_->repaint();
+}
+
+void TChildForm::MarkerMouseMove(int x, int y) {
+    PlotDocument& d = *doc_;
+    pointer_ = QPoint(x, y);
+    if (d.DragIndex >= 0) AutoScroll(x, y);
+    if (d.DragIndex >= 0 && d.InsidePicture(x, y)) {
+        const TPoint p = d.WindowToPicture(x, y);
+        view_->DrawNow([&](DocumentView& v) { d.DragTo(p, v); });
+        QToolTip::hideText();
+    } else {
+        const int k = HitMarker(d.WindowToPicture(x, y));
+        if (k >= 0) {
+            const TDataPoint at = d.ConvertXY(d.MarkerList[std::size_t(k)]->Position());
+            QToolTip::showText(view_->mapToGlobal(QPoint(x, y)), "(" + DataPointText(at, " , ") + ")", view_);
+        } else {
+            QToolTip::hideText();
+        }
+    }
+    host_.ShowStatus(0, DataPointText(d.ConvertXY(d.WindowToPicture(x, y)), " , "));
+}
+
+void TChildForm::MarkerMouseUp() {
+    doc_->DragIndex = -1;
+}
+
+// The arrow keys move the marker under the pointer by one picture pixel, as a drag would.
+bool TChildForm::KeyPress(QKeyEvent& event) {
+    int dx = 0, dy = 0;
+    switch (event.key()) {
+        case Qt::Key_Left:
+            dx = -1;
+            break;
+        case Qt::Key_Right:
+            dx = 1;
+            break;
+        case Qt::Key_Up:
+            dy = -1;
+            break;
+        case Qt::Key_Down:
+            dy = 1;
+            break;
+        default:
+            return false;
+    }
+    PlotDocument& d = *doc_;
+    if (d.DragIndex >= 0 || !d.InsidePicture(pointer_.x(), pointer_.y())) return true;
+    const int k = HitMarker(d.WindowToPicture(pointer_.x(), pointer_.y()));
+    if (k < 0) return true;
+    const TPoint from = d.MarkerList[std::size_t(k)]->Position();
+    const TPoint to{from.X + dx, from.Y + dy};
+    if (to.X < 0 || to.Y < 0 || to.X >= d.Picture.Width() || to.Y >= d.Picture.Height()) return true;
+    d.DragIndex = k;
+    view_->DrawNow([&](DocumentView& v) { d.DragTo(to, v); });
+    d.DragIndex = -1;
+    return true;
+}
+
+void TChildForm::Wheel(QWheelEvent& event) {
+    const int turn = event.angleDelta().y();
+    if (!(event.modifiers() & Qt::ControlModifier) || turn == 0) {
+        event.ignore();  // the scroll area scrolls
+        return;
+    }
+    event.accept();
+    host_.ZoomDocument(*this, turn > 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The marker context menu
+
+void TChildForm::OpenMarkerMenu(int k, int x, int y) {
+    PlotDocument& d = *doc_;
+    const TMarker* m = d.MarkerList[std::size_t(k)];
+    const TDataPoint at = d.ConvertXY(m->Position());
+    X1->setText("X: " + QString::fromStdString(FloatToSigStr(at.X)));
+    Y1->setText("Y: " + QString::fromStdString(FloatToSigStr(at.Y)));
+    if (k <= 3) {
+        for (QAction* a : {Name1, Delete1, Color1, N1})
+            a->setVisible(false);
+    } else {
+        Name1->setVisible(false);
+        int series = 0, slot = 0;
+        if (d.FindSeriesMarker(m, series, slot)) {
+            const TMarkerLine& line = *d.DataSeries[std::size_t(series)];
+            Delete1->setEnabled(line.Count() > 2);
+            Name1->setVisible(true);
+            QString name = QString::fromStdString(line.Name);
+            Name1->setText(name.replace("&", "&&"));
+        } else {
+            Delete1->setEnabled(true);
+        }
+        for (QAction* a : {Delete1, Color1, N1})
+            a->setVisible(true);
+    }
+    // At the pointer, which is where the press was.
+    QAction* chosen = PopupExec(*PopupMenu1, view_->mapToGlobal(QPoint(x, y)));
+    d.PopupIndex = k;
+    // The command runs once the press that opened the menu is over.
+    if (chosen)
+        QMetaObject::invokeMethod(
+            this, [this, chosen] { RunMenuCommand(chosen); }, Qt::QueuedConnection);
+}
+
+void TChildForm::RunMenuCommand(QAction* item) {
+    if (item == Delete1)
+        Delete1Click();
+    else if (item == Color1)
+        Color1Click();
+    else if (item == Name1)
+        Name1Click();
+    else if (item == X1 || item == Y1)
+        X1Click(item->property("Tag").toInt());
+}
+
+void TChildForm::Delete1Click() {
+    PlotDocument& d = *doc_;
+    const int k = d.PopupIndex;
+    d.PopupIndex = -1;
+    if (k <= 3 || k >= int(d.MarkerList.size())) return;
+    const TMarker* m = d.MarkerList[std::size_t(k)];
+    int series = 0, slot = 0;
+    view_->DrawNow([&](DocumentView& v) {
+        if (d.FindSeriesMarker(m, series, slot)) {
+            if (d.DataSeries[std::size_t(series)]->Count() > 2) {
+                d.DeleteSeriesPoint(series, slot, &v);
+                return;
+            }
+        } else if ((slot = d.SingleMarkerSlot(m)) >= 0) {
+            d.DeleteSingleMarker(slot, &v);
+            return;
+        }
+        // Nothing to delete: painted and listed all the same.
+        d.FormPaint(v);
+        d.UpDateMemo(0);
+    });
+}
+
+void TChildForm::Color1Click() {
+    PlotDocument& d = *doc_;
+    const int k = d.PopupIndex;
+    if (k > 3 && k < int(d.MarkerList.size())) {
+        if (const std::optional<QColor> chosen = host_.HostDialogs().ChooseColor(this, lastColor_)) {
+            lastColor_ = *chosen;
+            const TColor color =
+                RGB(std::uint8_t(chosen->red()), std::uint8_t(chosen->green()), std::uint8_t(chosen->blue()));
+            TMarker* m = d.MarkerList[std::size_t(k)];
+            int series = 0, slot = 0;
+            view_->DrawNow([&](DocumentView& v) {
+                const std::int64_t ox = PlotDocument::MarginX - v.OriginX,
+                                   oy = PlotDocument::MarginY - v.OriginY;
+                if (d.FindSeriesMarker(m, series, slot)) {
+                    TMarkerLine& line = *d.DataSeries[std::size_t(series)];
+                    line.SetColor(color);
+                    line.Draw(v.canvas, ox, oy, d.ZoomFactor());
+                } else {
+                    m->Color = color;
+                    m->Draw(v.canvas, ox, oy, d.ZoomFactor());
+                }
+            });
+        }
+        d.Modified = true;
+    }
+    d.PopupIndex = -1;
+}
+
+void TChildForm::Name1Click() {
+    PlotDocument& d = *doc_;
+    const int k = d.PopupIndex;
+    d.PopupIndex = -1;
+    if (k <= 3 || k >= int(d.MarkerList.size())) return;
+    const TPoint at = d.MarkerList[std::size_t(k)]->Position();
+    for (auto& series : d.DataSeries) {
+        if (!series->HitTest(at)) continue;
+        const QString name = host_.HostDialogs().InputBox(
+            this, "Curvana", "Enter DataSeries Name:", QString::fromStdString(series->Name));
+        series->Name = name.toStdString();
+        d.UpDateMemo(1);
+        return;
+    }
+}
+
+void TChildForm::X1Click(int tag) {
+    PlotDocument& d = *doc_;
+    const int k = d.PopupIndex;
+    d.PopupIndex = -1;
+    // A box corner's values are those of the scale itself: shown, not typed.
+    if (k <= 3 || k >= int(d.MarkerList.size())) return;
+    TMarker& m = *d.MarkerList[std::size_t(k)];
+    TDataPoint value = d.ConvertXY(m.Position());
+    QAction* item = tag == 1 ? X1 : Y1;
+    const QString text = host_.HostDialogs().InputBox(
+        this, "Curvana", tag == 1 ? "Enter X-value:" : "Enter Y-value:", item->text().mid(3, 99));
+    double typed = 0;
+    if (TryStrToFloat(text.toStdString(), typed))
+        (tag == 1 ? value.X : value.Y) = typed;
+    else
+        QApplication::beep();
+    const TPoint p = d.DeConvertXY(value);
+    if (p.X < 0 || p.X > d.Picture.Width() || p.Y < 0 || p.Y > d.Picture.Height()) return;
+    m.SetPosition(p);
+    view_->DrawNow([&](DocumentView& v) { d.FormPaint(v); });
+    d.UpDateMemo(1);
 }
 
 }  // namespace curvana

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <QColor>
 #include <QMdiSubWindow>
+#include <functional>
 #include <memory>
 
 #include "document/PlotDocument.h"
 
+class QAction;
+class QKeyEvent;
 class QLineEdit;
+class QMenu;
 class QScrollArea;
+class QWheelEvent;
 
 namespace curvana {
 
+class Dialogs;
 class TPictureView;
 class TListingMemo;
 
@@ -23,6 +30,13 @@ class DocumentHost {
     virtual QLineEdit* ScaleEdit(int tag) const = 0;
     virtual TListingMemo* ListingMemo() const = 0;
     virtual int DocumentCount() const = 0;
+    // Whether this is the document the main window's commands act on.
+    virtual bool IsActiveDocument(const class TChildForm& child) const = 0;
+    // Status bar panel 0 (the data point under the pointer) or 1 (the editing mode's prompt).
+    virtual void ShowStatus(int panel, const QString& text) = 0;
+    virtual Dialogs& HostDialogs() = 0;
+    // The View menu's zoom in (true) or out (false), for this document.
+    virtual void ZoomDocument(class TChildForm& child, bool in) = 0;
 };
 
 // One plot document window: a picture with its calibration, markers and listing, shown at its zoom
@@ -49,17 +63,41 @@ class TChildForm : public QMdiSubWindow {
     void StretchB();
     void FormPaint();
 
+    // The mouse in the client area, in client pixels.
+    void MarkerMouseDown(Qt::MouseButton button, int x, int y);
+    void MarkerMouseMove(int x, int y);
+    void MarkerMouseUp();
+
+    // The marker context menu and its commands; each works on the marker at PopupIndex.
+    QMenu* PopupMenu1;
+    QAction *Delete1, *Color1, *N1, *Name1, *X1, *Y1;
+    void Delete1Click();
+    void Color1Click();
+    void Name1Click();
+    void X1Click(int tag);  // 1 the X value, 2 the Y value
+    // Shows the menu at a screen point and gives the item chosen (none when it was dismissed).
+    std::function<QAction*(QMenu&, const QPoint&)> PopupExec;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     QSize FrameExtra() const;
+    // The MarkerList position of the first marker that p (picture pixels) hits, or -1.
+    int HitMarker(TPoint p) const;
+    void OpenMarkerMenu(int k, int x, int y);
+    void RunMenuCommand(QAction* item);
+    void AutoScroll(int x, int y);
+    bool KeyPress(QKeyEvent& event);
+    void Wheel(QWheelEvent& event);
 
     DocumentHost& host_;
     std::unique_ptr<PlotDocument> doc_;
     QScrollArea* scroll_ = nullptr;
     TPictureView* view_ = nullptr;
     bool closing_ = false;
+    QColor lastColor_ = Qt::black;  // the colour dialog opens with the colour last chosen in it
+    QPoint pointer_{-1, -1};        // where the pointer was last seen over the client area
 };
 
 }  // namespace curvana

@@ -1,8 +1,10 @@
 #include "document/TPictureView.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace curvana {
@@ -10,6 +12,8 @@ namespace curvana {
 TPictureView::TPictureView(PlotDocument& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::ClickFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);  // the right button has the marker menu
+    setMouseTracking(true);  // the read-out and the hints follow the pointer without a button down
     FitToDocument();
 }
 
@@ -30,6 +34,10 @@ TColor TPictureView::ClientPixel(int x, int y) const {
     return FromRasterPixel(reinterpret_cast<const RasterPixel*>(raster_.Row(ry))[rx]);
 }
 
+QRect TPictureView::VisibleArea() const {
+    return visibleRegion().boundingRect() & rect();
+}
+
 void TPictureView::Render(const QRect& area) {
     if (area.isEmpty()) return;
     if (area.size() != rasterRect_.size() || raster_.Empty()) {
@@ -38,8 +46,23 @@ void TPictureView::Render(const QRect& area) {
     }
     rasterRect_ = area;
     DocumentView view{*canvas_, area.x(), area.y()};
+    // A raster made anew always shows everything, also in the middle of a drag (the document
+    // itself paints nothing then, so that no full repaint competes with the drag's own drawing).
+    const std::int32_t dragging = doc_.DragIndex;
+    doc_.DragIndex = -1;
     doc_.FormPaint(view);
+    doc_.DragIndex = dragging;
     dirty_ = false;
+}
+
+void TPictureView::DrawNow(const std::function<void(DocumentView&)>& step) {
+    if (raster_.Empty()) {
+        QRect area = VisibleArea();
+        Render(area.isEmpty() ? QRect(0, 0, 1, 1) : area);
+    }
+    DocumentView view{*canvas_, rasterRect_.x(), rasterRect_.y()};
+    step(view);
+    update(rasterRect_);
 }
 
 void TPictureView::paintEvent(QPaintEvent* event) {
@@ -57,13 +80,37 @@ void TPictureView::paintEvent(QPaintEvent* event) {
 }
 
 void TPictureView::mousePressEvent(QMouseEvent* event) {
-    // The first click after another document was activated only activates this one.
-    if (doc_.IgnoreClick) {
-        doc_.IgnoreClick = false;
+    if (MousePressed) MousePressed(*event);
+    event->accept();
+}
+
+void TPictureView::mouseMoveEvent(QMouseEvent* event) {
+    if (MouseMoved) MouseMoved(*event);
+    event->accept();
+}
+
+void TPictureView::mouseReleaseEvent(QMouseEvent* event) {
+    if (MouseReleased) MouseReleased(*event);
+    event->accept();
+}
+
+void TPictureView::wheelEvent(QWheelEvent* event) {
+    // The handler accepts what it uses; the rest goes on to the scroll area.
+    if (WheelTurned)
+        WheelTurned(*event);
+    else
+        QWidget::wheelEvent(event);
+}
+
+}  // namespace curvana
+
+namespace curvana {
+
+void TPictureView::keyPressEvent(QKeyEvent* event) {
+    if (KeyPressed && KeyPressed(*event))
         event->accept();
-        return;
-    }
-    QWidget::mousePressEvent(event);
+    else
+        QWidget::keyPressEvent(event);
 }
 
 }  // namespace curvana

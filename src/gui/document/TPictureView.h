@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "document/PlotDocument.h"
@@ -29,11 +30,26 @@ class TPictureView : public QWidget {
     // The colour shown at a client position (black outside the raster), for tests and hints.
     TColor ClientPixel(int x, int y) const;
 
+    // Lets a step draw straight onto the raster kept from the last paint (made first if there is
+    // none yet) and shows the result, without painting the rest again.
+    void DrawNow(const std::function<void(DocumentView&)>& step);
+
+    // Where the mouse and wheel events of the client area go, in client pixels.
+    std::function<void(QMouseEvent&)> MousePressed, MouseMoved, MouseReleased;
+    std::function<void(QWheelEvent&)> WheelTurned;
+    // Keys the document uses; false passes the key on.
+    std::function<bool(QKeyEvent&)> KeyPressed;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    QRect VisibleArea() const;
     void Render(const QRect& area);
 
     PlotDocument& doc_;

@@ -1,0 +1,413 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include "MainFormFixture.h"
+#include "app/TListingMemo.h"
+#include "document/TPictureView.h"
+
+namespace curvana::test {
+namespace {
+
+// Editing with the mouse in a document window: a 200 by 100 picture whose box starts with corner 1
+// at (20, 90) and corner 4 at (180, 10), on scales 0 to 10 in both directions.
+class EditingTest : public MainFormFixture {
+  protected:
+    TChildForm* child = nullptr;
+
+    PlotDocument& Doc() { return child->Document(); }
+    void Open() {
+        StartQuietly();
+        child = OpenDocument(MakeBmp("plot.bmp", 200, 100));
+        ASSERT_NE(child, nullptr);
+        form->Edit2->setText("10");
+        form->Edit4->setText("10");
+    }
+    // The window point over a picture point at zoom level 0.
+    static QPoint At(TPoint p) { return {10 + p.X, 10 + p.Y}; }
+    void Press(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(child->View(), button, {}, at);
+        QTest::mouseRelease(child->View(), button, {}, at);
+        QCoreApplication::processEvents();
+    }
+    QString Panel(int n) const { return form->StatusPanels[std::size_t(n)]->text(); }
+    std::vector<TPoint> Points(int series) {
+        std::vector<TPoint> points;
+        for (const auto& m : Doc().DataSeries[std::size_t(series)]->Markers)
+            points.push_back(m->Position());
+        return points;
+    }
+};
+
+TEST_F(EditingTest, ModeCommandsSetOneModeAndItsPrompt) {
+    StartQuietly();
+    // Without a document a mode command only leaves its button up.
+    form->AddPointtoDataSerie1->trigger();
+    QTest::mouseClick(form->ToolBar1->widgetForAction(form->ToolButton13), Qt::LeftButton);
+    EXPECT_FALSE(form->ToolButton9->isChecked());
+    EXPECT_FALSE(form->ToolButton13->isChecked());
+    EXPECT_EQ(Panel(1), "");
+    form->AddDataSerie1->trigger();  // nothing to add to
+
+    child = OpenDocument(MakeBmp("plot.bmp", 200, 100));
+    ASSERT_NE(child, nullptr);
+    auto modes = [this] {
+        const PlotDocument& d = Doc();
+        return QString("%1%2%3%4%5")
+            .arg(d.AddPointMode)
+            .arg(d.DeletePointMode)
+            .arg(d.DeleteSeriesMode)
+            .arg(d.AddSingleMode)
+            .arg(d.DeleteSingleMode);
+    };
+    auto down = [this] {
+        QString s;
+        for (QAction* b : {form->ToolButton9, form->ToolButton8, form->ToolButton10, form->ToolButton13,
+                           form->ToolButton14})
+            s += b->isChecked() ? "1" : "0";
+        return s;
+    };
+    struct Step {
+        QAction* menu;    // the Data menu item, or null for a click on button
+        QAction* button;  // the mode's button
+        QString modes;    // AddPoint, DeletePoint, DeleteSeries, AddSingle, DeleteSingle
+        QString down;     // buttons 9, 8, 10, 13, 14
+        QString prompt;
+    };
+    const std::vector<Step> steps = {
+        {form->AddPointtoDataSerie1, form->ToolButton9, "10000", "10000",
+         "Click in the plot to add a marker to a dataseries."},
+        {nullptr, form->ToolButton13, "00010", "00010", "Click to add a single marker."},
+        {form->DeleteSingleMarker1, form->ToolButton14, "00001", "00001",
+         "Click on a single marker to delete it."},
+        {form->DeleteSingleMarker1, form->ToolButton14, "00000", "00000", ""},
+        {nullptr, form->ToolButton10, "00100", "00100", "Click on a dataseries to delete it."},
+        {form->RemovePointFromDataSerie1, form->ToolButton8, "01000", "01000",
+         "Click a marker on a dataseries to delete it."},
+        {nullptr, form->ToolButton8, "00000", "00000", ""},
+        {form->AddSingleMarker1, form->ToolButton13, "00010", "00010", "Click to add a single marker."},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const Step& s = steps[i];
+        if (s.menu)
+            s.menu->trigger();
+        else
+            QTest::mouseClick(form->ToolBar1->widgetForAction(s.button), Qt::LeftButton);
+        EXPECT_EQ(modes(), s.modes) << "step " << i;
+        EXPECT_EQ(down(), s.down) << "step " << i;
+        EXPECT_EQ(Panel(1), s.prompt) << "step " << i;
+    }
+
+    // Add DataSeries keeps a single-marker mode but clears the prompt, and ends a series mode.
+    form->AddDataSerie1->trigger();
+    EXPECT_EQ(modes(), "00010");
+    EXPECT_EQ(down(), "00010");
+    EXPECT_EQ(Panel(1), "");
+    form->ToolButton9Click(true);
+    QTest::mouseClick(form->ToolBar1->widgetForAction(form->AddDataSerie1), Qt::LeftButton);
+    EXPECT_EQ(modes(), "00000");
+    EXPECT_EQ(down(), "00000");
+
+    // Both series start a tenth of the way along the box's diagonal and end in its middle.
+    ASSERT_EQ(Doc().DataSeries.size(), 2u);
+    EXPECT_EQ(Points(0), (std::vector<TPoint>{{36, 82}, {100, 50}}));
+    EXPECT_EQ(Doc().DataSeries[1]->Name, "DataSeries 2");
+    EXPECT_EQ(child->View()->ClientPixel(At({36, 82}).x() - 6, At({36, 82}).y()), clBlack) << "drawn at once";
+}
+
+TEST_F(EditingTest, PressesMapToPicturePointsAndStopAtThePictureEdge) {
+    Open();
+    form->ToolButton13Click(true);
+    Press({110, 60});
+    form->ZoomIn1->trigger();
+    Press({110, 60});
+    ASSERT_EQ(Doc().SingleMarkers.size(), 2u);
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{100, 50}));
+    EXPECT_EQ(Doc().SingleMarkers[1]->Position(), (TPoint{71, 36})) << "at zoom 1.4";
+    form->N3->trigger();
+    EXPECT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "5 , 5", "3.18 , 6.75"}))
+        << "digits cut, not rounded";
+
+    // One pixel right of the last column, in every mode: nothing, not even a hit on the box.
+    form->AddDataSerie1->trigger();
+    Doc().Box.SetCorner(199, 10, 4);
+    for (QAction* mode : {form->AddPointtoDataSerie1, form->RemovePointFromDataSerie1, form->RemoveDataSerie1,
+                          form->AddSingleMarker1, form->DeleteSingleMarker1}) {
+        mode->trigger();
+        for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+            child->PopupExec = [](QMenu&, const QPoint&) -> QAction* {
+                ADD_FAILURE() << "a menu outside the picture";
+                return nullptr;
+            };
+            QTest::mousePress(child->View(), button, {}, At({200, 10}));
+            QTest::mouseMove(child->View(), At({205, 10}));
+            QTest::mouseRelease(child->View(), button, {}, At({205, 10}));
+        }
+        EXPECT_EQ(Doc().DragIndex, -1);
+    }
+    EXPECT_EQ(Doc().DataSeries.size(), 1u);
+    EXPECT_EQ(Doc().DataSeries[0]->Count(), 2);
+    EXPECT_EQ(Doc().SingleMarkers.size(), 2u);
+    EXPECT_EQ(Doc().Box.Marker(4).Position(), (TPoint{199, 10}));
+}
+
+TEST_F(EditingTest, ClicksOnMarkersDependOnTheMode) {
+    Open();
+    form->AddDataSerie1->trigger();  // (36, 82) - (100, 50)
+    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
+    Doc().AddPointToNearestSeries({100, 25}, nullptr);  // the second series has 3 markers
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().AddSingleMarker({150, 70}, nullptr);
+
+    // Adding point: a click on a marker drags it, elsewhere the nearest series gets the point.
+    form->AddPointtoDataSerie1->trigger();
+    QTest::mousePress(child->View(), Qt::LeftButton, {}, At({102, 52}));
+    EXPECT_EQ(Doc().DragIndex, 5) << "the first series' second marker";
+    QTest::mouseMove(child->View(), At({110, 55}));
+    QTest::mouseRelease(child->View(), Qt::LeftButton, {}, At({110, 55}));
+    EXPECT_EQ(Doc().DragIndex, -1);
+    EXPECT_EQ(Points(0), (std::vector<TPoint>{{36, 82}, {110, 55}}));
+    EXPECT_EQ(form->Memo1->Lines().mid(0, 3), QStringList({"DataSeries 1", "1 , 1", "5.62 , 4.37"}));
+    Press(At({120, 60}));
+    EXPECT_EQ(Points(0).back(), (TPoint{120, 60}));
+
+    struct Case {
+        QAction* mode;
+        TPoint at;
+        std::size_t series0, series1, singles;  // counts after the click
+    };
+    const std::vector<Case> cases = {
+        {form->RemovePointFromDataSerie1, {20, 90}, 3, 3, 2},  // a box corner
+        {form->RemovePointFromDataSerie1, {60, 60}, 3, 3, 2},  // a single marker
+        {form->RemovePointFromDataSerie1, {101, 24}, 3, 2, 2},
+        {form->RemovePointFromDataSerie1, {40, 20}, 3, 2, 2},  // its series has 2 left
+        {form->DeleteSingleMarker1, {36, 82}, 3, 2, 2},        // a series marker
+        {form->DeleteSingleMarker1, {180, 10}, 3, 2, 2},
+        {form->DeleteSingleMarker1, {62, 58}, 3, 2, 1},
+    };
+    for (const Case& c : cases) {
+        if (!c.mode->isChecked()) c.mode->trigger();
+        Press(At(c.at));
+        EXPECT_EQ(Doc().DataSeries[0]->Count(), int(c.series0)) << c.at.X;
+        EXPECT_EQ(Doc().DataSeries[1]->Count(), int(c.series1)) << c.at.X;
+        EXPECT_EQ(Doc().SingleMarkers.size(), c.singles) << c.at.X;
+        EXPECT_EQ(Doc().DragIndex, -1);
+    }
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{150, 70})) << "the other single marker stays";
+    EXPECT_EQ(Doc().MarkerList.size(), 4u + 3 + 2 + 1);
+
+    // Deleting series: a left click near a line deletes it, a right click on a marker opens the menu.
+    form->RemoveDataSerie1->trigger();
+    int menus = 0;
+    child->PopupExec = [&](QMenu&, const QPoint&) -> QAction* {
+        ++menus;
+        return nullptr;
+    };
+    Press(At({150, 70}), Qt::RightButton);
+    EXPECT_EQ(menus, 1);
+    Press(At({1, 1}));  // ends the dismissed menu
+    Press(At({100, 16}));
+    ASSERT_EQ(Doc().DataSeries.size(), 1u);
+    EXPECT_EQ(Doc().DataSeries[0]->Name, "DataSeries 1");
+    EXPECT_EQ(Doc().MarkerList.size(), 4u + 3 + 1);
+}
+
+TEST_F(EditingTest, DragsRedrawAsTheyGoAndBoxCornersStop) {
+    Open();
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    child->FormPaint();
+    QCoreApplication::processEvents();
+    TPictureView& view = *child->View();
+    const QPoint old = At({60, 60}), moved = At({80, 40});
+    ASSERT_EQ(view.ClientPixel(old.x() - 6, old.y()), clBlack);
+
+    QTest::mousePress(&view, Qt::LeftButton, {}, old);
+    QTest::mouseMove(&view, moved);
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{80, 40}));
+    EXPECT_EQ(view.ClientPixel(old.x() - 6, old.y()), clWhite) << "erased where it was";
+    EXPECT_EQ(view.ClientPixel(moved.x() - 6, moved.y()), clBlack) << "drawn where it is";
+    EXPECT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "3.75 , 6.25"}));
+    EXPECT_EQ(Panel(0), "3.75 , 6.25");
+    QTest::mouseMove(&view, At({250, 40}));  // outside the picture: it stays
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{80, 40}));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, At({250, 40}));
+
+    // Corner 1 pulled along the diagonal past the box's middle stops short of it and stays.
+    QTest::mousePress(&view, Qt::LeftButton, {}, At({20, 90}));
+    for (int t = 1; t <= 60; ++t)
+        QTest::mouseMove(&view, At({20 + 2 * t, 90 - t}));
+    const TPoint stopped = Doc().Box.Marker(1).Position();
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, At({140, 30}));
+    EXPECT_EQ(stopped.X, 20 + 2 * (90 - stopped.Y)) << "a point it was dragged over";
+    EXPECT_GE(stopped.X, 90);
+    EXPECT_LT(stopped.X, 100) << "before the diagonal from corner 2 to corner 3";
+}
+
+TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {
+    Open();
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    QMdiArea* area = form->MDIClient;
+    child->move(area->viewport()->width() - 150, 0);  // partly beyond the right edge
+    QCoreApplication::processEvents();
+    QScrollBar* bar = area->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int start = bar->value();
+    TPictureView* view = child->View();
+    QTest::mousePress(view, Qt::LeftButton, {}, At({60, 60}));
+    // Five pixels right of the area, wherever the window has been scrolled to.
+    auto beyond = [&] {
+        return view->mapFrom(area->viewport(), QPoint(area->viewport()->width() + 5, 0)).x();
+    };
+    QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
+    QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
+    EXPECT_EQ(bar->value(), std::min(bar->maximum(), start + 2 * bar->singleStep()));
+    EXPECT_GT(Doc().SingleMarkers[0]->X, 60) << "the marker follows on the hidden part of the picture";
+    QTest::mouseRelease(view, Qt::LeftButton, {}, At({60, 60}));
+    QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
+    EXPECT_EQ(bar->value(), std::min(bar->maximum(), start + 2 * bar->singleStep())) << "only while dragging";
+}
+
+TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
+    Open();
+    Doc().AddSingleMarker({100, 50}, nullptr);
+    QTest::mouseMove(child->View(), At({102, 48}));
+    EXPECT_EQ(QToolTip::text(), "(5 , 5)");
+    EXPECT_EQ(Panel(0), "5.12 , 5.25");
+    QTest::mouseMove(child->View(), At({120, 48}));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "hidden off the marker";
+
+    QTest::mouseMove(child->View(), At({100, 50}));
+    child->View()->setFocus();
+    QTest::keyClick(child->View(), Qt::Key_Right);
+    QTest::keyClick(child->View(), Qt::Key_Up);
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{101, 49}));
+    EXPECT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "5.06 , 5.12"}));
+
+    auto wheel = [this](int turn) {
+        const QPointF at(At({100, 50}));
+        QWheelEvent e(at, child->View()->mapToGlobal(at), {}, {0, turn}, Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(child->View(), &e);
+    };
+    wheel(120);
+    EXPECT_EQ(Doc().ZoomLevel, 1);
+    wheel(-120);
+    wheel(-120);
+    EXPECT_EQ(Doc().ZoomLevel, -1);
+}
+
+// Right-clicks at a picture point; the menu, if one opens, picks choose (null: dismissed). Gives the
+// items shown, "-" for the separator and "(off)" after a disabled one.
+QStringList RightClick(TChildForm& child, TPoint at, QAction* choose) {
+    QStringList shown;
+    child.PopupExec = [&](QMenu& menu, const QPoint&) {
+        for (QAction* a : menu.actions())
+            if (a->isVisible())
+                shown << (a->isSeparator() ? "-" : a->text()) + (a->isEnabled() ? "" : " (off)");
+        return choose;
+    };
+    QTest::mousePress(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
+    QTest::mouseRelease(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
+    QCoreApplication::processEvents();  // the command runs after the press
+    return shown;
+}
+
+TEST_F(EditingTest, MarkerMenuShowsWhatSuitsTheMarkerAndItsCommandsWork) {
+    Open();
+    form->AddDataSerie1->trigger();                    // (36, 82) - (100, 50)
+    Doc().AddPointToNearestSeries({68, 66}, nullptr);  // in the middle: 3 markers
+    Doc().AddSingleMarker({150, 70}, nullptr);
+    TChildForm& c = *child;
+
+    // A box corner shows its values only. A dismissed menu swallows the next press, not two.
+    EXPECT_EQ(RightClick(c, {180, 10}, nullptr), QStringList({"X: 10", "Y: 10"}));
+    form->AddSingleMarker1->trigger();
+    Press(At({120, 30}));
+    EXPECT_EQ(Doc().SingleMarkers.size(), 1u);
+    Press(At({120, 30}));
+    EXPECT_EQ(Doc().SingleMarkers.size(), 2u);
+    form->AddSingleMarker1->trigger();
+
+    // Series markers: Delete only while the series has more than 2.
+    EXPECT_EQ(RightClick(c, {36, 82}, c.Delete1),
+              QStringList({"&Delete", "&Color", "-", "DataSeries 1", "X: 1", "Y: 1"}));
+    EXPECT_EQ(Points(0), (std::vector<TPoint>{{68, 66}, {100, 50}}));
+    EXPECT_EQ(form->Memo1->Lines().mid(0, 3), QStringList({"DataSeries 1", "3 , 3", "5 , 5"}));
+    EXPECT_EQ(RightClick(c, {68, 66}, c.Delete1).first(), "&Delete (off)");
+    EXPECT_EQ(Doc().DataSeries[0]->Count(), 2);
+    EXPECT_EQ(Doc().PopupIndex, -1);
+
+    // Color: the whole series takes it; the dialog starts where it was left, also after a cancel.
+    dialogs.colors = {QColor(Qt::red), std::nullopt};
+    RightClick(c, {100, 50}, c.Color1);
+    EXPECT_EQ(Doc().DataSeries[0]->Color, clRed);
+    for (const auto& m : Doc().DataSeries[0]->Markers)
+        EXPECT_EQ(m->Color, clRed);
+    EXPECT_EQ(c.View()->ClientPixel(At({68, 66}).x() - 6, At({68, 66}).y()), clRed);
+    Doc().Modified = false;
+    EXPECT_EQ(RightClick(c, {150, 70}, c.Color1),
+              QStringList({"&Delete", "&Color", "-", "X: 8.12", "Y: 2.5"}))
+        << "a single marker has no name";
+    EXPECT_EQ(Doc().SingleMarkers[0]->Color, clBlack);
+    EXPECT_TRUE(Doc().Modified) << "also after a cancel";
+    EXPECT_EQ(dialogs.Texts(Interaction::Color), QStringList({"#000000", "#ff0000"}));
+
+    // Name: an empty name is taken as it is.
+    dialogs.inputs = {QString()};
+    RightClick(c, {100, 50}, c.Name1);
+    ASSERT_EQ(dialogs.log.back().kind, Interaction::Input);
+    EXPECT_EQ(dialogs.log.back().text, "Enter DataSeries Name:");
+    EXPECT_EQ(dialogs.log.back().request.title, "Curvana");
+    EXPECT_EQ(dialogs.log.back().request.fileName, "DataSeries 1");
+    EXPECT_EQ(Doc().DataSeries[0]->Name, "");
+    EXPECT_EQ(form->Memo1->Lines().first(), "");
+
+    // X: and Y: move the marker to the typed value on that axis; a point off the picture is ignored,
+    // text that is no number keeps the marker's own value.
+    struct Typed {
+        QAction* item;
+        std::optional<QString> text;
+        TPoint expected;
+    };
+    const std::vector<Typed> typed = {
+        {c.X1, "5", {100, 66}},  // the middle between the box's left and right edges
+        {c.Y1, "7.5", {100, 30}}, {c.X1, "-5", {100, 30}},  // left of column 0
+        {c.X1, "abc", {100, 30}}, {c.Y1, std::nullopt, {100, 30}},
+    };
+    TPoint at{68, 66};
+    for (const Typed& t : typed) {
+        dialogs.inputs = {t.text};
+        RightClick(c, at, t.item);
+        EXPECT_EQ(dialogs.log.back().text, t.item == c.X1 ? "Enter X-value:" : "Enter Y-value:");
+        EXPECT_EQ(Points(0)[0], t.expected) << t.text.value_or("Cancel").toStdString();
+        at = t.expected;
+    }
+
+    // With 2 digits the shortened value in the menu is what Cancel applies: 243.75 shows as 240.
+    form->Edit2->setText("1000");
+    SigDigits = 2;
+    Doc().SingleMarkers[0]->SetPosition({59, 70});
+    const QStringList shown = RightClick(c, {59, 70}, c.X1);
+    EXPECT_EQ(dialogs.log.back().request.fileName, shown[3].mid(3));
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{58, 70}));
+
+    // Delete All Single Markers, also when there are none left.
+    for (int round = 0; round < 2; ++round) {
+        Doc().Modified = false;
+        form->DeleteallsingleMarkers1->trigger();
+        EXPECT_TRUE(Doc().SingleMarkers.empty());
+        EXPECT_TRUE(Doc().Modified);
+    }
+    EXPECT_EQ(Doc().MarkerList.size(), 6u);
+    EXPECT_EQ(c.View()->ClientPixel(At({58, 70}).x() - 6, At({58, 70}).y()), clWhite);
+}
+
+}  // namespace
+}  // namespace curvana::test
