@@ -111,7 +111,7 @@ TEST(BmpWriterTest, MadePicturesRoundTripInEveryFormat) {
         {PixelFormat::Rgb565(), 0, 66, 66 + 3 * 12, 3},
         {PixelFormat::Rgb24(), 0, 54, 54 + 3 * 16, 0},
         {PixelFormat::Bgrx32(), 0, 54, 54 + 3 * 20, 0},
-        {PixelFormat::Raster32(), 0, 66, 66 + 3 * 20, 3},
+        {PixelFormat::BitFields(32, 0xFF, 0xFF00, 0xFF0000), 0, 66, 66 + 3 * 20, 3},
         {PixelFormat::BitFields(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000), 0, 70, 70 + 3 * 20, 6},
     };
     for (const Case& c : cases) {

@@ -67,9 +67,10 @@ Bitmap Gradient(int width, int height) {
 }
 
 TEST(RasterCanvasTest, RefusesOtherPixelFormats) {
-    Bitmap rgb(2, 2, PixelFormat::Rgb24()), bgrx(2, 2, PixelFormat::Bgrx32()), raster = MakeRaster(2, 2);
+    Bitmap rgb(2, 2, PixelFormat::Rgb24()), rgbx(2, 2, PixelFormat::BitFields(32, 0xFF, 0xFF00, 0xFF0000)),
+        raster = MakeRaster(2, 2);
     EXPECT_THROW(RasterCanvas{rgb}, std::invalid_argument);
-    EXPECT_THROW(RasterCanvas{bgrx}, std::invalid_argument);
+    EXPECT_THROW(RasterCanvas{rgbx}, std::invalid_argument);
     RasterCanvas canvas(raster);
     EXPECT_EQ(canvas.PenColor(), clBlack);
     EXPECT_EQ(canvas.BrushColor(), clWhite);

@@ -31,7 +31,7 @@ PixelFormat PixelFormat::Bgrx32() {
     return BitFields(32, 0x00FF0000, 0x0000FF00, 0x000000FF);
 }
 PixelFormat PixelFormat::Raster32() {
-    return BitFields(32, 0x000000FF, 0x0000FF00, 0x00FF0000);
+    return Bgrx32();
 }
 
 PixelFormat PixelFormat::BitFields(int bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue,
@@ -208,16 +208,19 @@ void Bitmap::ConvertRow(int y, int x0, int count, RasterPixel* out) const {
         case 24: {
             const std::uint8_t* p = row + 3 * std::size_t(x0);
             for (int i = 0; i < count; ++i, p += 3)
-                out[i] = RasterPixel(p[2]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[0]) << 16) | kOpaque;
+                out[i] = RasterPixel(p[0]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[2]) << 16) | kOpaque;
             return;
         }
         case 32:
             if (format_.redMask == 0x00FF0000 && format_.greenMask == 0x0000FF00 &&
                 format_.blueMask == 0x000000FF) {
-                const std::uint8_t* p = row + 4 * std::size_t(x0);
-                for (int i = 0; i < count; ++i, p += 4)
-                    out[i] =
-                        RasterPixel(p[2]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[0]) << 16) | kOpaque;
+                // The raster's own layout: a copy with the top byte set.
+                const auto* p = reinterpret_cast<const std::uint8_t*>(row) + 4 * std::size_t(x0);
+                for (int i = 0; i < count; ++i, p += 4) {
+                    RasterPixel v;
+                    std::memcpy(&v, p, 4);
+                    out[i] = v | kOpaque;
+                }
                 return;
             }
             if (format_.redMask == 0x000000FF && format_.greenMask == 0x0000FF00 &&
@@ -225,7 +228,7 @@ void Bitmap::ConvertRow(int y, int x0, int count, RasterPixel* out) const {
                 const std::uint8_t* p = row + 4 * std::size_t(x0);
                 for (int i = 0; i < count; ++i, p += 4)
                     out[i] =
-                        RasterPixel(p[0]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[2]) << 16) | kOpaque;
+                        RasterPixel(p[2]) | (RasterPixel(p[1]) << 8) | (RasterPixel(p[0]) << 16) | kOpaque;
                 return;
             }
             break;

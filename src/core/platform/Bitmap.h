@@ -33,7 +33,7 @@ struct PixelFormat {
     static PixelFormat Rgb565();
     static PixelFormat Rgb24();
     static PixelFormat Bgrx32();    // 32 bits, the BMP default: bytes blue, green, red, unused
-    static PixelFormat Raster32();  // 32 bits, bytes red, green, blue, unused: a RasterPixel per pixel
+    static PixelFormat Raster32();  // the raster's: a RasterPixel per pixel (the same layout as Bgrx32)
     static PixelFormat BitFields(int bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue,
                                  std::uint32_t alpha = 0);
 

@@ -26,15 +26,16 @@ constexpr TColor clWhite = RGB(255, 255, 255);
 constexpr TColor clSilver = RGB(192, 192, 192);
 constexpr TColor clGray = RGB(128, 128, 128);
 
-// A pixel of a raster (the 32-bit drawing surface): the colour with 0xFF in the top byte, so that the
-// bytes in memory are R, G, B, 255 and the raster can be shown as it is.
+// A pixel of a raster (the 32-bit drawing surface): 0xFFRRGGBB, so that the bytes in memory are B, G,
+// R, 255, the order of a 32-bit BMP and of the screen's own pixels: a raster is shown without any
+// conversion.
 using RasterPixel = std::uint32_t;
 constexpr RasterPixel kOpaque = 0xFF000000u;
 constexpr RasterPixel ToRasterPixel(TColor c) {
-    return (c & 0x00FFFFFFu) | kOpaque;
+    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu) | kOpaque;
 }
 constexpr TColor FromRasterPixel(RasterPixel p) {
-    return p & 0x00FFFFFFu;
+    return ((p >> 16) & 0xFFu) | (p & 0xFF00u) | ((p & 0xFFu) << 16);
 }
 
 }  // namespace curvana

@@ -6,7 +6,7 @@
 
 namespace curvana {
 
-// A copy of a picture in any pixel format as a QImage (RGBX8888, the raster's own byte order).
+// A copy of a picture in any pixel format as a QImage (RGB32, the raster's own byte order).
 QImage ToQImage(const Bitmap& bitmap);
 
 }  // namespace curvana

@@ -73,7 +73,7 @@ void TPictureView::paintEvent(QPaintEvent* event) {
     if (raster_.Empty()) return;
     const Bitmap& raster = raster_;
     const QImage image(raster.Row(0), raster.Width(), raster.Height(), qsizetype(raster.Stride()),
-                       QImage::Format_RGBX8888);
+                       QImage::Format_RGB32);
     QPainter painter(this);
     const QRect target = event->rect() & rasterRect_;
     painter.drawImage(target.topLeft(), image, target.translated(-rasterRect_.topLeft()));
