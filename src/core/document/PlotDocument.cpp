@@ -305,8 +305,39 @@ int PlotDocument::SingleMarkerSlot(const TMarker* marker) const {
     return -1;
 }
 
-void PlotDocument::DragTo(TPoint p, DocumentView& view) {
-    if (DragIndex < 0 || DragIndex >= std::int32_t(MarkerList.size())) return;
+TRect PlotDocument::MarkerArea(int index, const DocumentView& view) const {
+    const double z = ZoomFactor();
+    // Symbols reach 2 * MSize from their centre, lines stop MarkerGap() short of it and run back
+    // that far past it when two markers are close.
+    const std::int64_t reach = std::max<std::int64_t>(2 * std::int64_t(MSize), MarkerGap()) + 1;
+    const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
+    TRect area{std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::max(),
+               std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::min()};
+    auto add = [&](const TMarker& m) {
+        const std::int64_t x = m.ScreenX(ox, z), y = m.ScreenY(oy, z);
+        area.Left = std::min(area.Left, x - reach);
+        area.Top = std::min(area.Top, y - reach);
+        area.Right = std::max(area.Right, x + reach + 1);
+        area.Bottom = std::max(area.Bottom, y + reach + 1);
+    };
+    const TMarker& m = *MarkerList[std::size_t(index)];
+    add(m);
+    int seriesIndex = 0, slot = 0;
+    if (index <= 3) {  // a box corner and the two corners its edges lead to
+        const int corner = index + 1;
+        for (int other : {corner == 1 || corner == 4 ? 2 : 1, corner == 1 || corner == 4 ? 3 : 4})
+            add(Box.Marker(other));
+    } else if (FindSeriesMarker(&m, seriesIndex, slot)) {
+        const TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
+        if (slot > 0) add(series.Marker(slot - 1));
+        if (slot < series.Count() - 1) add(series.Marker(slot + 1));
+    }
+    return area;
+}
+
+TRect PlotDocument::DragTo(TPoint p, DocumentView& view) {
+    if (DragIndex < 0 || DragIndex >= std::int32_t(MarkerList.size())) return {};
+    TRect changed = MarkerArea(DragIndex, view);
     TMarker& m = *MarkerList[std::size_t(DragIndex)];
     const double z = ZoomFactor();
     const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
@@ -330,6 +361,9 @@ void PlotDocument::DragTo(TPoint p, DocumentView& view) {
         series->Draw(view.canvas, ox, oy, z);
     Box.Draw(view.canvas, ox, oy, z);
     UpDateMemo(1);
+    const TRect after = MarkerArea(DragIndex, view);
+    return {std::min(changed.Left, after.Left), std::min(changed.Top, after.Top),
+            std::max(changed.Right, after.Right), std::max(changed.Bottom, after.Bottom)};
 }
 
 }  // namespace curvana

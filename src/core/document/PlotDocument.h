@@ -110,7 +110,8 @@ class PlotDocument {
 
     // One step of a marker drag: the marker at DragIndex goes to picture point p (a box corner only
     // where the box allows it), redrawn incrementally from ZoomedPicture; the listing follows.
-    void DragTo(TPoint p, DocumentView& view);
+    // Returns the part of the canvas whose pixels may have changed.
+    TRect DragTo(TPoint p, DocumentView& view);
 
     // Which series and slot hold a marker object (false when it is no series marker).
     bool FindSeriesMarker(const TMarker* marker, int& series, int& slot) const;
@@ -120,6 +121,9 @@ class PlotDocument {
     bool SetZoomLevel(std::int64_t level);
     void RemoveFromMarkerList(const TMarker* marker);
     void DrawMarkers(DocumentView& view);
+    // The canvas area that drawing or erasing the marker at a MarkerList position (with its lines)
+    // can touch.
+    TRect MarkerArea(int index, const DocumentView& view) const;
     std::int64_t OffsetX(const DocumentView& view) const { return MarginX - view.OriginX; }
     std::int64_t OffsetY(const DocumentView& view) const { return MarginY - view.OriginY; }
 };

@@ -236,7 +236,7 @@ void TChildForm::MarkerMouseMove(int x, int y) {
     if (d.DragIndex >= 0) AutoScroll(x, y);
     if (d.DragIndex >= 0 && d.InsidePicture(x, y)) {
         const TPoint p = d.WindowToPicture(x, y);
-        view_->DrawNow([&](DocumentView& v) { d.DragTo(p, v); });
+        view_->DrawNowChanged([&](DocumentView& v) { return d.DragTo(p, v); });
         QToolTip::hideText();
     } else {
         const int k = HitMarker(d.WindowToPicture(x, y));
@@ -281,7 +281,7 @@ bool TChildForm::KeyPress(QKeyEvent& event) {
     const TPoint to{from.X + dx, from.Y + dy};
     if (to.X < 0 || to.Y < 0 || to.X >= d.Picture.Width() || to.Y >= d.Picture.Height()) return true;
     d.DragIndex = k;
-    view_->DrawNow([&](DocumentView& v) { d.DragTo(to, v); });
+    view_->DrawNowChanged([&](DocumentView& v) { return d.DragTo(to, v); });
     d.DragIndex = -1;
     return true;
 }

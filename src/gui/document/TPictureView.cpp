@@ -65,6 +65,27 @@ void TPictureView::DrawNow(const std::function<void(DocumentView&)>& step) {
     update(rasterRect_);
 }
 
+void TPictureView::DrawNowChanged(const std::function<TRect(DocumentView&)>& step) {
+    const bool fresh = raster_.Empty();
+    if (fresh) {
+        QRect area = VisibleArea();
+        Render(area.isEmpty() ? QRect(0, 0, 1, 1) : area);
+    }
+    DocumentView view{*canvas_, rasterRect_.x(), rasterRect_.y()};
+    const TRect changed = step(view);
+    if (fresh) {
+        update(rasterRect_);
+        return;
+    }
+    // The step's area is in raster pixels; the raster's top-left pixel is at rasterRect_'s corner.
+    const QRect raster(QPoint(0, 0), rasterRect_.size());
+    const auto edge = [](std::int64_t v, int limit) { return int(std::clamp<std::int64_t>(v, 0, limit)); };
+    const QRect area(
+        QPoint(edge(changed.Left, raster.width()), edge(changed.Top, raster.height())),
+        QPoint(edge(changed.Right, raster.width()) - 1, edge(changed.Bottom, raster.height()) - 1));
+    if (area.isValid()) update(area.translated(rasterRect_.topLeft()));
+}
+
 void TPictureView::paintEvent(QPaintEvent* event) {
     QRect visible = visibleRegion().boundingRect();
     if (visible.isEmpty()) visible = event->rect();

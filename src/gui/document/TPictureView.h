@@ -33,6 +33,9 @@ class TPictureView : public QWidget {
     // Lets a step draw straight onto the raster kept from the last paint (made first if there is
     // none yet) and shows the result, without painting the rest again.
     void DrawNow(const std::function<void(DocumentView&)>& step);
+    // As DrawNow, for a step that tells which part of the canvas it changed: only that part is
+    // shown anew.
+    void DrawNowChanged(const std::function<TRect(DocumentView&)>& step);
 
     // Where the mouse and wheel events of the client area go, in client pixels.
     std::function<void(QMouseEvent&)> MousePressed, MouseMoved, MouseReleased;
