@@ -3,6 +3,7 @@
 // saved from the same picture with single markers. Stays open until killed.
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTimer>
 #include <cmath>
 
@@ -57,7 +58,9 @@ double Response(double t) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) return 2;  // CHART.bmp PROJECT.cvn (written here)
+    // CHART.bmp PROJECT.cvn (written here) [drag]: with "drag", a series marker is dragged with real
+    // mouse events three seconds after start, for checking that the drag leaves no marks behind.
+    if (argc != 3 && argc != 4) return 2;
     QApplication app(argc, argv);
     QtDialogs dialogs;
     MemorySettingsStore settings;
@@ -89,5 +92,30 @@ int main(int argc, char* argv[]) {
         child->View()->Repaint();
     }
     form.Tile1Click();
+    if (argc == 4) {
+        QTimer::singleShot(3000, [&form] {
+            TChildForm* child = form.ActiveChild();
+            if (!child) return;
+            QWidget* view = child->View();
+            const TMarker& m = child->Document().DataSeries[0]->Marker(5);
+            QPoint at(10 + m.X, 10 + m.Y);
+            auto send = [view](QEvent::Type type, QPoint p, Qt::MouseButton button,
+                               Qt::MouseButtons buttons) {
+                QMouseEvent event(type, QPointF(p), view->mapToGlobal(QPointF(p)), button, buttons,
+                                  Qt::NoModifier);
+                QApplication::sendEvent(view, &event);
+            };
+            // With two documents open, the first press after an activation only clears IgnoreClick.
+            send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+            send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+            send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+            for (int i = 0; i < 40; ++i) {
+                at += QPoint(3, i % 2 ? 2 : 1);
+                send(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+                QApplication::processEvents();
+            }
+            send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        });
+    }
     return app.exec();
 }
