@@ -28,6 +28,7 @@
 #include "app/StartupSettings.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
+#include "app/TPrefForm.h"
 #include "app/TQSForm.h"
 #include "document/OpenDocument.h"
 #include "document/ProjectFile.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
     statusBar()->addWidget(StatusPanels[0]);
     statusBar()->addWidget(StatusPanels[1], 1);
     AboutBox = new TAboutBox(this);
+    PrefForm = new TPrefForm([this] { ShowHelpTopic(507); }, this);
 
     // Design placement: 696 by 480, centred on the screen.
     resize(696, 480);
@@ -205,6 +207,7 @@ void TMainForm::CreateMenus() {
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
+    connect(Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::close);
     connect(ZoomIn1, &QAction::triggered, this, &TMainForm::ZoomIn1Click);
     connect(ZoomOut1, &QAction::triggered, this, &TMainForm::ZoomOut1Click);
@@ -429,6 +432,34 @@ void TMainForm::WriteSettings() {
         WriteClosingSettings(settings_, MFiles, p);
     } catch (const SettingsError& e) {
         dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
+}
+
+void TMainForm::Preferences1Click() {
+    PrefForm->Load(SigDigits, MSize);
+    if (dialogs_.ExecModal(*PrefForm) != QDialog::Accepted) return;
+    SigDigits = PrefForm->Digits();
+    MSize = PrefForm->MarkerSize();
+    if (TChildForm* child = ActiveChild()) {
+        child->FormPaint();
+        child->Document().UpDateMemo(1);
+    }
+    if (!settings_.OpenKey(kSettingsKey, true)) return;  // the new values hold until the program ends
+    // The store may only find out that it cannot write when the key is closed; then the first
+    // value is the one that did not reach it.
+    const char* writing = "SigDigits";
+    try {
+        settings_.WriteInteger(writing, SigDigits);
+        writing = "MSize";
+        settings_.WriteInteger(writing, MSize);
+        writing = "SigDigits";
+        settings_.CloseKey();
+    } catch (const SettingsError&) {
+        try {
+            settings_.CloseKey();
+        } catch (const SettingsError&) {
+        }
+        dialogs_.StandardErrorBox(this, QString("Failed to set data for '%1'").arg(writing));
     }
 }
 

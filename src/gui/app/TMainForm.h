@@ -23,6 +23,7 @@ class SettingsStore;
 class TAboutBox;
 class THelpForm;
 class TListingMemo;
+class TPrefForm;
 
 // The frame of the program: menus, tool bar, the side panel with the scale fields and the data
 // listing, the status bar and the document windows. It reads the settings when it is made and
@@ -64,6 +65,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
 
     QMdiArea* MDIClient;
     TAboutBox* AboutBox;
+    TPrefForm* PrefForm;  // made once, shown by Preferences
 
     bool FirstPaint = true;
     bool ShowQuickStart = true;
@@ -123,6 +125,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     // Add DataSeries.
     void ToolButton11Click();
     void DeleteallsingleMarkers1Click();
+    void Preferences1Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "MainFormFixture.h"
+#include "app/THelpForm.h"
+#include "app/TListingMemo.h"
+#include "app/TPrefForm.h"
+
+namespace curvana::test {
+namespace {
+
+// The data commands of the main window on a 200 by 100 picture whose box has corner 1 at (20, 90)
+// and corner 4 at (180, 10), on scales 0 to 10 in both directions: a single marker at (60, 60)
+// lists as 2.5 , 3.75.
+class OutputTest : public MainFormFixture {
+  protected:
+    TChildForm* child = nullptr;
+
+    PlotDocument& Doc() { return child->Document(); }
+    void Open(const QString& name = "plot.bmp") {
+        child = OpenDocument(MakeBmp(name, 200, 100));
+        ASSERT_NE(child, nullptr);
+        form->Edit2->setText("10");
+        form->Edit4->setText("10");
+    }
+    // Runs Preferences with the fields set to these texts, closed with Ok or Cancel.
+    void Preferences(const QString& digits, const QString& size, bool ok) {
+        dialogs.modalActions.push_back([=](QDialog& d) {
+            auto& pref = static_cast<TPrefForm&>(d);
+            pref.Edit1->setText(digits);
+            pref.Edit2->setText(size);
+            (ok ? pref.Button1 : pref.Button2)->click();
+        });
+        form->Preferences1->trigger();
+    }
+};
+
+TEST_F(OutputTest, PreferenceFieldsHoldAWholeNumberWithinTheirRange) {
+    StartQuietly();
+    TPrefForm& pref = *form->PrefForm;
+    EXPECT_EQ(pref.windowTitle(), "Preferences");
+    EXPECT_TRUE(pref.Button1->isDefault());
+    struct Case {
+        int tag;
+        QString typed, shown;
+        int position;
+    };
+    const std::vector<Case> cases = {
+        {1, "25", "20", 20}, {0, "0", "1", 1},  {1, "1", "2", 2}, {0, "", "3", 3},
+        {1, "", "4", 4},     {0, "7x", "3", 3}, {0, "7", "7", 7}, {1, "-5", "2", 2},
+    };
+    for (const Case& c : cases) {
+        QLineEdit* edit = c.tag == 0 ? pref.Edit1 : pref.Edit2;
+        edit->setText(c.typed);
+        EXPECT_EQ(edit->text(), c.shown) << c.typed.toStdString();
+        EXPECT_EQ((c.tag == 0 ? pref.UpDown1 : pref.UpDown2)->Position(), c.position);
+    }
+    // A 1 typed over the marker size field turns into 2 at once.
+    pref.Edit2->selectAll();
+    QTest::keyClicks(pref.Edit2, "1");
+    EXPECT_EQ(pref.Edit2->text(), "2");
+
+    // The arrows step by one and stop at the limits.
+    pref.Edit1->setText("10");
+    pref.UpDown1->UpButton()->click();
+    EXPECT_EQ(pref.Edit1->text(), "10");
+    pref.UpDown1->DownButton()->click();
+    EXPECT_EQ(pref.Edit1->text(), "9");
+    pref.Edit2->setText("2");
+    pref.UpDown2->DownButton()->click();
+    pref.UpDown2->UpButton()->click();
+    EXPECT_EQ(pref.Edit2->text(), "3");
+
+    pref.BitBtn1->click();
+    ASSERT_NE(form->HelpWindow(), nullptr);
+    EXPECT_EQ(form->HelpWindow()->CurrentTopic(), "507");
+}
+
+TEST_F(OutputTest, PreferencesApplyAndAreStoredOnlyOnOk) {
+    StartQuietly("SigDigits=30\nMSize=4\n");
+    ASSERT_EQ(SigDigits, 30);
+    // Without a document Ok still stores the values; the stored 30 is shown as 10.
+    dialogs.modalActions.push_back([](QDialog& d) {
+        auto& pref = static_cast<TPrefForm&>(d);
+        EXPECT_EQ(pref.Edit1->text(), "10");
+        EXPECT_EQ(pref.Edit2->text(), "4");
+        pref.Edit2->setText("6");
+        pref.Button1->click();
+    });
+    form->Preferences1->trigger();
+    EXPECT_EQ(dialogs.Texts(Interaction::Modal), QStringList({"Preferences"}));
+    EXPECT_EQ(SigDigits, 10);
+    EXPECT_EQ(MSize, 6);
+    EXPECT_EQ(StoredValue("SigDigits"), "10");
+    EXPECT_EQ(StoredValue("MSize"), "6");
+
+    Open();
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().UpDateMemo(1);
+    Doc().Modified = false;
+    ASSERT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "2.5 , 3.75"}));
+    Preferences("2", "9", false);
+    EXPECT_EQ(SigDigits, 10) << "Cancel changes nothing";
+    EXPECT_EQ(MSize, 6);
+    EXPECT_EQ(StoredValue("MSize"), "6");
+    EXPECT_FALSE(Doc().Modified);
+
+    Preferences("2", "9", true);
+    EXPECT_EQ(SigDigits, 2);
+    EXPECT_EQ(MSize, 9);
+    EXPECT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "2.5 , 3.7"})) << "digits cut";
+    EXPECT_TRUE(Doc().Modified);
+    EXPECT_EQ(StoredValue("SigDigits"), "2");
+    EXPECT_EQ(StoredValue("MSize"), "9");
+}
+
+TEST_F(OutputTest, PreferencesReportASettingsFileThatCannotBeWritten) {
+    StartQuietly();
+    ASSERT_TRUE(QFile::remove(SettingsPath()));
+    ASSERT_TRUE(QDir().mkpath(SettingsPath()));  // a folder where the file should be
+    Preferences("5", "7", true);
+    EXPECT_EQ(dialogs.Texts(Interaction::StandardError), QStringList({"Failed to set data for 'SigDigits'"}));
+    EXPECT_EQ(SigDigits, 5) << "the new values hold all the same";
+    EXPECT_EQ(MSize, 7);
+}
+
+}  // namespace
+}  // namespace curvana::test
