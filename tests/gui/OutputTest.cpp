@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -125,6 +128,47 @@ TEST_F(OutputTest, PreferencesReportASettingsFileThatCannotBeWritten) {
     EXPECT_EQ(dialogs.Texts(Interaction::StandardError), QStringList({"Failed to set data for 'SigDigits'"}));
     EXPECT_EQ(SigDigits, 5) << "the new values hold all the same";
     EXPECT_EQ(MSize, 7);
+}
+
+TEST_F(OutputTest, CopyPutsTheListingsSelectionOnTheClipboard) {
+    StartQuietly();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText("before");
+    form->CopyDatatoClipBoard1->trigger();
+    EXPECT_EQ(clipboard->text(), "before") << "no document";
+    Open();
+    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().UpDateMemo(1);
+    const QString listing = "DataSeries 1\r\n1.25 , 8.75\r\n8.75 , 8.75\r\n \r\nSingle Markers\r\n2.5 , 3.75";
+
+    struct Case {
+        int from, to;  // the selection, in characters of the listing's text; -1: none
+        QAction* command;
+        QString expected;
+    };
+    // In the widget a line break is one character.
+    const std::vector<Case> cases = {
+        {-1, -1, form->CopyDatatoClipBoard1, "before"},
+        {0, 64, form->CopyDatatoClipBoard1, listing},
+        {16, 20, form->CopyToClipBoard1, "5 , "},
+        {25, 38, nullptr, "8.75 , 8.75\r\n "},  // Ctrl+C in the listing
+    };
+    for (const Case& c : cases) {
+        clipboard->setText("before");
+        QTextCursor cursor = form->Memo1->textCursor();
+        cursor.clearSelection();
+        if (c.from >= 0) {
+            cursor.setPosition(c.from);
+            cursor.setPosition(c.to, QTextCursor::KeepAnchor);
+        }
+        form->Memo1->setTextCursor(cursor);
+        if (c.command)
+            c.command->trigger();
+        else
+            QTest::keyClick(form->Memo1, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(clipboard->text().toStdString(), c.expected.toStdString()) << c.from << ".." << c.to;
+    }
 }
 
 }  // namespace

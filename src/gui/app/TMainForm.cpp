@@ -208,6 +208,7 @@ void TMainForm::CreateMenus() {
     connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
     connect(Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
+    connect(CopyDatatoClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::close);
     connect(ZoomIn1, &QAction::triggered, this, &TMainForm::ZoomIn1Click);
     connect(ZoomOut1, &QAction::triggered, this, &TMainForm::ZoomOut1Click);
@@ -356,6 +357,7 @@ void TMainForm::CreatePanel() {
     Export2 = PopupMenu1->addAction("&Export");
     Export2->setObjectName("Export2");
     Export2->setProperty(kHelpContext, 522);
+    connect(CopyToClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
     PopupMenu1->installEventFilter(this);  // F1 on its items
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
@@ -433,6 +435,11 @@ void TMainForm::WriteSettings() {
     } catch (const SettingsError& e) {
         dialogs_.StandardErrorBox(this, Q(e.what()));
     }
+}
+
+void TMainForm::CopyDatatoClipBoard1Click() {
+    // An empty selection leaves the clipboard as it was.
+    if (ActiveChild() && Memo1->textCursor().hasSelection()) Memo1->copy();
 }
 
 void TMainForm::Preferences1Click() {

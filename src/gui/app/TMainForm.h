@@ -126,6 +126,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void ToolButton11Click();
     void DeleteallsingleMarkers1Click();
     void Preferences1Click();
+    void CopyDatatoClipBoard1Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
