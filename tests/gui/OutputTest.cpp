@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QToolBar>
 #include <QToolButton>
 
 #include "MainFormFixture.h"
@@ -169,6 +171,81 @@ TEST_F(OutputTest, CopyPutsTheListingsSelectionOnTheClipboard) {
             QTest::keyClick(form->Memo1, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(clipboard->text().toStdString(), c.expected.toStdString()) << c.from << ".." << c.to;
     }
+}
+
+TEST_F(OutputTest, ExportProposesANameAndKeepsTheLastConfirmedType) {
+    StartQuietly();
+    form->Export1->trigger();
+    EXPECT_TRUE(dialogs.log.empty()) << "no document, no dialog";
+    Open("graph.bmp");
+
+    // Confirmed as comma-delimited; then a pick of the Excel type in a cancelled dialog; then again.
+    dialogs.fileTypes = {2, 0, 2};
+    dialogs.files = {Path("one.csv"), std::nullopt, std::nullopt};
+    form->Export1->trigger();
+    form->Export2->trigger();
+    static_cast<QToolButton*>(form->ToolBar1->widgetForAction(form->Export1))->click();
+    ASSERT_EQ(dialogs.Count(Interaction::Save), 3);
+    const FileDialogRequest& first = dialogs.log[0].request;
+    EXPECT_EQ(first.title, "Export Data");
+    EXPECT_EQ(first.filters, QStringList({"Excel (*.xls)", "Text (*.txt)", "Comma Delimited Text (*.csv)",
+                                          "Tab Delimited Text (*.txt)"}));
+    EXPECT_FALSE(first.confirmOverwrite);
+    EXPECT_TRUE(first.directory.isEmpty());
+    EXPECT_EQ(dialogs.Texts(Interaction::Save), QStringList({"graph.xls", "graph.csv", "graph.csv"}));
+    EXPECT_EQ(dialogs.log[1].request.filterIndex, 2);
+    EXPECT_EQ(dialogs.log[2].request.filterIndex, 2) << "a cancelled dialog's choice is not kept";
+
+    struct Case {
+        int type;
+        QString before, after;
+    };
+    const std::vector<Case> cases = {
+        {2, "graph.xls", "graph.csv"}, {2, "graph.data", "graph.data.csv"}, {3, "graph.txt", "graph.txt"},
+        {0, "graph", "graph.xls"},     {1, "a.b.csv", "a.b.txt"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(first.filterChanged(c.type, c.before), c.after) << c.before.toStdString();
+}
+
+TEST_F(OutputTest, ExportWritesTheListingAsShownOrReportsTheFailure) {
+    StartQuietly();
+    Open();
+    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().UpDateMemo(1);
+    struct Case {
+        int type;
+        QByteArray bytes;
+    };
+    const std::vector<Case> cases = {
+        {2, "DataSeries 1\r\n1.25,8.75\r\n8.75,8.75\r\n\r\nSingle Markers\r\n2.5,3.75\r\n"},
+        {3, "DataSeries 1\r\n1.25\t8.75\r\n8.75\t8.75\r\n\r\nSingle Markers\r\n2.5\t3.75\r\n"},
+    };
+    for (const Case& c : cases) {
+        const QString path = Path(QString("out%1").arg(c.type));  // no extension is added
+        dialogs.fileTypes.push_back(c.type);
+        dialogs.files.push_back(path);
+        form->Export1->trigger();
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), c.bytes);
+    }
+
+    // A folder that does not exist, and a "folder" that is a file.
+    for (const QString& path : {Path("missing/out.xls"), Path("out2/out.xls")}) {
+        dialogs.log.clear();
+        dialogs.files.push_back(path);
+        form->Export1->trigger();
+        const QStringList errors = dialogs.Texts(Interaction::StandardError);
+        ASSERT_EQ(errors.size(), 1) << path.toStdString();
+        EXPECT_TRUE(errors[0].contains(path)) << errors[0].toStdString();
+        EXPECT_TRUE(errors[0].contains(QRegularExpression("No such file|Not a directory")))
+            << errors[0].toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path));
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"out2", "out3", "plot.bmp"}))
+        << "no partial files";
 }
 
 }  // namespace

@@ -30,6 +30,9 @@ class ScriptedDialogs : public Dialogs {
     std::vector<Interaction> log;
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files;  // nothing: the dialog is cancelled
+    // The file type the user picks in the next file dialog (0 the first); without one the dialog
+    // keeps the type it started with.
+    std::deque<int> fileTypes;
     // Run on a modal window while it is shown (not modally); it should close the window. Without
     // one, the window is accepted as it is.
     std::deque<std::function<void(QDialog&)>> modalActions;
@@ -104,8 +107,11 @@ class ScriptedDialogs : public Dialogs {
         log.push_back({kind, request.fileName, request});
         if (files.empty()) ADD_FAILURE() << "unexpected file dialog for " << request.fileName.toStdString();
         const std::optional<QString> file = Take(files, std::optional<QString>());
+        const int type = Take(fileTypes, request.filterIndex);
+        if (type != request.filterIndex && request.filterChanged)
+            request.filterChanged(type, request.fileName);
         if (!file) return std::nullopt;
-        return FileDialogResult{*file, request.filterIndex};
+        return FileDialogResult{*file, type};
     }
 };
 

@@ -21,8 +21,9 @@ struct FileDialogRequest {
     QString directory;    // the folder to start in when fileName has none
     bool confirmOverwrite = false;
     int helpContext = 0;
-    // Called with the filter's index each time the user picks another file type.
-    std::function<void(int)> filterChanged;
+    // Called each time the user picks another file type, with the filter's index and the name in
+    // the dialog's file-name box as it was before the pick; gives the name that replaces it.
+    std::function<QString(int, const QString&)> filterChanged;
 };
 
 struct FileDialogResult {

@@ -34,6 +34,7 @@
 #include "document/ProjectFile.h"
 #include "document/TPictureView.h"
 #include "markers/TMarker.h"
+#include "output/ExportData.h"
 #include "platform/NumberText.h"
 
 namespace curvana {
@@ -209,6 +210,7 @@ void TMainForm::CreateMenus() {
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
     connect(Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
     connect(CopyDatatoClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
+    connect(Export1, &QAction::triggered, this, &TMainForm::ToolButton15Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::close);
     connect(ZoomIn1, &QAction::triggered, this, &TMainForm::ZoomIn1Click);
     connect(ZoomOut1, &QAction::triggered, this, &TMainForm::ZoomOut1Click);
@@ -358,6 +360,7 @@ void TMainForm::CreatePanel() {
     Export2->setObjectName("Export2");
     Export2->setProperty(kHelpContext, 522);
     connect(CopyToClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
+    connect(Export2, &QAction::triggered, this, &TMainForm::ToolButton15Click);
     PopupMenu1->installEventFilter(this);  // F1 on its items
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
@@ -440,6 +443,32 @@ void TMainForm::WriteSettings() {
 void TMainForm::CopyDatatoClipBoard1Click() {
     // An empty selection leaves the clipboard as it was.
     if (ActiveChild() && Memo1->textCursor().hasSelection()) Memo1->copy();
+}
+
+void TMainForm::ToolButton15Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    FileDialogRequest request;
+    request.title = "Export Data";
+    request.filters = FileFilterList(kExportDialogFilter);
+    request.filterIndex = exportFilter_ - 1;
+    request.fileName = Q(ExportFileName(child->Document().Caption, exportFilter_));
+    request.helpContext = 522;
+    request.filterChanged = [](int index, const QString& name) {
+        return Q(ExportFileName(name.toStdString(), index + 1));
+    };
+    const auto chosen = dialogs_.SaveFileName(this, request);
+    if (!chosen) return;
+    exportFilter_ = chosen->filterIndex + 1;
+    std::vector<std::string> lines;
+    for (int i = 0; i < Memo1->Count(); ++i)
+        lines.push_back(Memo1->Line(i));
+    try {
+        BusyCursor busy;
+        ExportWithFilter(exportFilter_, SplitListing(lines), chosen->path.toStdString());
+    } catch (const std::exception& e) {
+        dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
 }
 
 void TMainForm::Preferences1Click() {

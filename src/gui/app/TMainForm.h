@@ -127,6 +127,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void DeleteallsingleMarkers1Click();
     void Preferences1Click();
     void CopyDatatoClipBoard1Click();
+    // Export.
+    void ToolButton15Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -161,6 +163,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     THelpForm* helpForm_ = nullptr;
     std::vector<QAction*> windowItems_;
     bool quickStartQueued_ = false;
+    int exportFilter_ = 1;  // the export dialog's file type, from 1, as last confirmed
 };
 
 }  // namespace curvana
