@@ -1,18 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include "MainFormFixture.h"
+#include "app/QtDialogs.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
 #include "app/TPrefForm.h"
+#include "output/ExportData.h"
 
 namespace curvana::test {
 namespace {
@@ -206,6 +211,34 @@ TEST_F(OutputTest, ExportProposesANameAndKeepsTheLastConfirmedType) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(first.filterChanged(c.type, c.before), c.after) << c.before.toStdString();
+}
+
+// The real file dialog changes the extension in its name box by itself when the type changes; the
+// name it ends up with must be the program's.
+TEST(QtFileDialogTest, PickingAnotherTypeRenamesAsTheProgramSays) {
+    QtDialogs real;
+    FileDialogRequest request;
+    request.filters = FileFilterList(kExportDialogFilter);
+    request.fileName = "graph.data";
+    request.filterChanged = [](int index, const QString& name) {
+        return QString::fromStdString(ExportFileName(name.toStdString(), index + 1));
+    };
+    QString shown;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_TRUE(types && name);
+        name->setText("graph.data");
+        types->setCurrentIndex(2);
+        emit types->activated(2);
+        emit types->textActivated(types->itemText(2));
+        shown = name->text();
+        dialog->reject();
+    });
+    EXPECT_FALSE(real.SaveFileName(nullptr, request));
+    EXPECT_EQ(shown, "graph.data.csv");
 }
 
 TEST_F(OutputTest, ExportWritesTheListingAsShownOrReportsTheFailure) {
