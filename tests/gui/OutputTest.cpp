@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -279,6 +280,55 @@ TEST_F(OutputTest, ExportWritesTheListingAsShownOrReportsTheFailure) {
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"out2", "out3", "plot.bmp"}))
         << "no partial files";
+}
+
+// The number of pages in a PDF file: its page objects, not the page tree.
+int PdfPages(const QByteArray& pdf) {
+    return int(pdf.count("/Type /Page") - pdf.count("/Type /Pages"));
+}
+
+TEST_F(OutputTest, PrintingGivesThePicturePageAndTheListingPage) {
+    StartQuietly();
+    form->Print1->trigger();
+    EXPECT_EQ(dialogs.Count(Interaction::Print), 0) << "no document, no dialog";
+    form->PrintSetup1->trigger();
+    EXPECT_EQ(dialogs.Count(Interaction::PageSetup), 1);
+    Open();
+    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().UpDateMemo(1);
+
+    struct Case {
+        QString file;  // empty: the dialog is cancelled
+        int pages;     // -1: no file
+        bool error;
+    };
+    const std::vector<Case> cases = {
+        {"", -1, false},
+        {Path("print.pdf"), 2, false},
+        {Path("missing/print.pdf"), -1, true},
+    };
+    for (const Case& c : cases) {
+        dialogs.log.clear();
+        dialogs.printDialogs.push_back([&](QPrinter& printer) {
+            EXPECT_EQ(printer.resolution(), QPrinter(QPrinter::HighResolution).resolution());
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(c.file);
+            return !c.file.isEmpty();
+        });
+        static_cast<QToolButton*>(form->ToolBar1->widgetForAction(form->Print1))->click();
+        EXPECT_EQ(MSize, 4) << "the marker size on screen is unchanged";
+        EXPECT_EQ(dialogs.Count(Interaction::StandardError), c.error ? 1 : 0) << c.file.toStdString();
+        QFile pdf(c.file);
+        if (c.pages < 0) {
+            EXPECT_FALSE(!c.file.isEmpty() && pdf.exists());
+            continue;
+        }
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        EXPECT_TRUE(bytes.startsWith("%PDF"));
+        EXPECT_EQ(PdfPages(bytes), c.pages);
+    }
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace curvana::test {
 // One interaction the program had with the user: the message, question, proposed file name, modal
 // window's title or web address, and a file dialog's request.
 struct Interaction {
-    enum Kind { Error, StandardError, Question, Open, Save, Input, Color, Modal, Url };
+    enum Kind { Error, StandardError, Question, Open, Save, Input, Color, Modal, Url, Print, PageSetup };
     Kind kind;
     QString text;
     FileDialogRequest request = {};
@@ -38,6 +38,8 @@ class ScriptedDialogs : public Dialogs {
     std::deque<std::function<void(QDialog&)>> modalActions;
     // Input boxes give these texts; nothing: Cancel, which gives the default text.
     std::deque<std::optional<QString>> inputs;
+    // Run on the printer by the print dialog; true prints. Without one the dialog is cancelled.
+    std::deque<std::function<bool(QPrinter&)>> printDialogs;
     // Colour dialogs give these colours; nothing: Cancel.
     std::deque<std::optional<QColor>> colors;
 
@@ -81,6 +83,11 @@ class ScriptedDialogs : public Dialogs {
         }
         return dialog.result();
     }
+    bool PrintDialog(QWidget*, QPrinter& printer) override {
+        log.push_back({Interaction::Print, QString()});
+        return Take(printDialogs, std::function<bool(QPrinter&)>([](QPrinter&) { return false; }))(printer);
+    }
+    void PageSetupDialog(QWidget*, QPrinter&) override { log.push_back({Interaction::PageSetup, QString()}); }
     bool OpenUrl(const QUrl& url) override {
         log.push_back({Interaction::Url, url.toString()});
         return true;

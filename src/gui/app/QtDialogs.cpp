@@ -9,6 +9,8 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QUrl>
 
 namespace curvana {
@@ -111,6 +113,17 @@ std::optional<QColor> QtDialogs::ChooseColor(QWidget* parent, const QColor& init
 
 int QtDialogs::ExecModal(QDialog& dialog) {
     return dialog.exec();
+}
+
+bool QtDialogs::PrintDialog(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::PageSetupDialog(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    dialog.exec();
 }
 
 bool QtDialogs::OpenUrl(const QUrl& url) {

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -25,6 +26,7 @@
 #include "about/TAboutBox.h"
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
+#include "app/PrinterSurface.h"
 #include "app/StartupSettings.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
@@ -211,6 +213,8 @@ void TMainForm::CreateMenus() {
     connect(Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
     connect(CopyDatatoClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
     connect(Export1, &QAction::triggered, this, &TMainForm::ToolButton15Click);
+    connect(Print1, &QAction::triggered, this, &TMainForm::Print1Click);
+    connect(PrintSetup1, &QAction::triggered, this, &TMainForm::PrintSetup1Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::close);
     connect(ZoomIn1, &QAction::triggered, this, &TMainForm::ZoomIn1Click);
     connect(ZoomOut1, &QAction::triggered, this, &TMainForm::ZoomOut1Click);
@@ -467,6 +471,34 @@ void TMainForm::ToolButton15Click() {
         BusyCursor busy;
         ExportWithFilter(exportFilter_, SplitListing(lines), chosen->path.toStdString());
     } catch (const std::exception& e) {
+        dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
+}
+
+QPrinter& TMainForm::Printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void TMainForm::PrintSetup1Click() {
+    dialogs_.PageSetupDialog(this, Printer());
+}
+
+void TMainForm::Print1Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    if (!dialogs_.PrintDialog(this, Printer())) return;
+    std::vector<std::string> lines;
+    for (int i = 0; i < Memo1->Count(); ++i)
+        lines.push_back(Memo1->Line(i));
+    PrinterSurface job(Printer());
+    try {
+        BusyCursor busy;
+        job.Begin();
+        PrintDocument(child->Document(), lines, job);
+        job.End();
+    } catch (const std::exception& e) {
+        job.Abort();
         dialogs_.StandardErrorBox(this, Q(e.what()));
     }
 }

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "app/RecentFiles.h"
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 namespace curvana {
@@ -129,6 +131,10 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void CopyDatatoClipBoard1Click();
     // Export.
     void ToolButton15Click();
+    void Print1Click();
+    void PrintSetup1Click();
+    // The printer that print setup prepares and printing uses.
+    QPrinter& Printer();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -163,6 +169,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     THelpForm* helpForm_ = nullptr;
     std::vector<QAction*> windowItems_;
     bool quickStartQueued_ = false;
+    std::unique_ptr<QPrinter> printer_;
     int exportFilter_ = 1;  // the export dialog's file type, from 1, as last confirmed
 };
 
