@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -36,6 +35,13 @@ class OutputTest : public MainFormFixture {
         ASSERT_NE(child, nullptr);
         form->Edit2->setText("10");
         form->Edit4->setText("10");
+    }
+    // A series from (40, 20) to (160, 20) and the single marker: the listing "DataSeries 1",
+    // "1.25 , 8.75", "8.75 , 8.75", " ", "Single Markers", "2.5 , 3.75".
+    void Fill() {
+        Doc().AddSeries({40, 20}, {160, 20}, nullptr);
+        Doc().AddSingleMarker({60, 60}, nullptr);
+        Doc().UpDateMemo(1);
     }
     // Runs Preferences with the fields set to these texts, closed with Ok or Cancel.
     void Preferences(const QString& digits, const QString& size, bool ok) {
@@ -145,9 +151,7 @@ TEST_F(OutputTest, CopyPutsTheListingsSelectionOnTheClipboard) {
     form->CopyDatatoClipBoard1->trigger();
     EXPECT_EQ(clipboard->text(), "before") << "no document";
     Open();
-    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
-    Doc().AddSingleMarker({60, 60}, nullptr);
-    Doc().UpDateMemo(1);
+    Fill();
     const QString listing = "DataSeries 1\r\n1.25 , 8.75\r\n8.75 , 8.75\r\n \r\nSingle Markers\r\n2.5 , 3.75";
 
     struct Case {
@@ -245,9 +249,7 @@ TEST(QtFileDialogTest, PickingAnotherTypeRenamesAsTheProgramSays) {
 TEST_F(OutputTest, ExportWritesTheListingAsShownOrReportsTheFailure) {
     StartQuietly();
     Open();
-    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
-    Doc().AddSingleMarker({60, 60}, nullptr);
-    Doc().UpDateMemo(1);
+    Fill();
     struct Case {
         int type;
         QByteArray bytes;
@@ -294,9 +296,7 @@ TEST_F(OutputTest, PrintingGivesThePicturePageAndTheListingPage) {
     form->PrintSetup1->trigger();
     EXPECT_EQ(dialogs.Count(Interaction::PageSetup), 1);
     Open();
-    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
-    Doc().AddSingleMarker({60, 60}, nullptr);
-    Doc().UpDateMemo(1);
+    Fill();
 
     struct Case {
         QString file;  // empty: the dialog is cancelled
