@@ -16,7 +16,7 @@ namespace curvana::test {
 // One interaction the program had with the user: the message, question, proposed file name, modal
 // window's title or web address, and a file dialog's request.
 struct Interaction {
-    enum Kind { Error, StandardError, Question, Open, Save, Input, Color, Modal, Url };
+    enum Kind { Error, StandardError, Question, Open, Save, Input, Color, Modal, Url, Print, PageSetup };
     Kind kind;
     QString text;
     FileDialogRequest request = {};
@@ -30,11 +30,16 @@ class ScriptedDialogs : public Dialogs {
     std::vector<Interaction> log;
     std::deque<Answer> answers;
     std::deque<std::optional<QString>> files;  // nothing: the dialog is cancelled
+    // The file type the user picks in the next file dialog (0 the first); without one the dialog
+    // keeps the type it started with.
+    std::deque<int> fileTypes;
     // Run on a modal window while it is shown (not modally); it should close the window. Without
     // one, the window is accepted as it is.
     std::deque<std::function<void(QDialog&)>> modalActions;
     // Input boxes give these texts; nothing: Cancel, which gives the default text.
     std::deque<std::optional<QString>> inputs;
+    // Run on the printer by the print dialog; true prints. Without one the dialog is cancelled.
+    std::deque<std::function<bool(QPrinter&)>> printDialogs;
     // Colour dialogs give these colours; nothing: Cancel.
     std::deque<std::optional<QColor>> colors;
 
@@ -78,6 +83,11 @@ class ScriptedDialogs : public Dialogs {
         }
         return dialog.result();
     }
+    bool PrintDialog(QWidget*, QPrinter& printer) override {
+        log.push_back({Interaction::Print, QString()});
+        return Take(printDialogs, std::function<bool(QPrinter&)>([](QPrinter&) { return false; }))(printer);
+    }
+    void PageSetupDialog(QWidget*, QPrinter&) override { log.push_back({Interaction::PageSetup, QString()}); }
     bool OpenUrl(const QUrl& url) override {
         log.push_back({Interaction::Url, url.toString()});
         return true;
@@ -104,8 +114,11 @@ class ScriptedDialogs : public Dialogs {
         log.push_back({kind, request.fileName, request});
         if (files.empty()) ADD_FAILURE() << "unexpected file dialog for " << request.fileName.toStdString();
         const std::optional<QString> file = Take(files, std::optional<QString>());
+        const int type = Take(fileTypes, request.filterIndex);
+        if (type != request.filterIndex && request.filterChanged)
+            request.filterChanged(type, request.fileName);
         if (!file) return std::nullopt;
-        return FileDialogResult{*file, request.filterIndex};
+        return FileDialogResult{*file, type};
     }
 };
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QDialog;
+class QPrinter;
 class QUrl;
 class QWidget;
 
@@ -21,8 +22,9 @@ struct FileDialogRequest {
     QString directory;    // the folder to start in when fileName has none
     bool confirmOverwrite = false;
     int helpContext = 0;
-    // Called with the filter's index each time the user picks another file type.
-    std::function<void(int)> filterChanged;
+    // Called each time the user picks another file type, with the filter's index and the name in
+    // the dialog's file-name box as it was before the pick; gives the name that replaces it.
+    std::function<QString(int, const QString&)> filterChanged;
 };
 
 struct FileDialogResult {
@@ -56,6 +58,10 @@ class Dialogs {
     virtual std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) = 0;
     // Runs one of the program's own dialog windows modally and gives its result.
     virtual int ExecModal(QDialog& dialog) = 0;
+    // The print dialog for a printer; false when cancelled or when there is nothing to print on.
+    virtual bool PrintDialog(QWidget* parent, QPrinter& printer) = 0;
+    // The printer setup dialog: its choices of printer, paper and orientation stay with the printer.
+    virtual void PageSetupDialog(QWidget* parent, QPrinter& printer) = 0;
     // Asks the desktop to open a web address with its default handler.
     virtual bool OpenUrl(const QUrl& url) = 0;
 };

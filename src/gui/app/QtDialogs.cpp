@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QUrl>
 
 namespace curvana {
@@ -37,10 +41,26 @@ std::optional<FileDialogResult> QtDialogs::RunFileDialog(QWidget* parent, const 
     else if (!lastFolder_.isEmpty() && !request.fileName.contains('/'))
         dialog.setDirectory(lastFolder_);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
-    if (request.filterChanged)
+    if (request.filterChanged) {
+        // The dialog replaces the extension in its name box by itself before it reports the new
+        // type, so the name is taken as it stood when the type list changed.
+        auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+        auto* typeList = dialog.findChild<QComboBox*>("fileTypeCombo");
+        QString before;
+        if (typeList && nameBox)
+            QObject::connect(typeList, &QComboBox::currentIndexChanged, &dialog,
+                             [&] { before = nameBox->text(); });
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-            request.filterChanged(int(request.filters.indexOf(filter)));
+            QString name = nameBox ? before : QString();
+            if (!nameBox && !dialog.selectedFiles().isEmpty())
+                name = QFileInfo(dialog.selectedFiles().first()).fileName();
+            const QString renamed = request.filterChanged(int(request.filters.indexOf(filter)), name);
+            if (nameBox)
+                nameBox->setText(renamed);
+            else
+                dialog.selectFile(renamed);
         });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString path = dialog.selectedFiles().first();
     lastFolder_ = QFileInfo(path).absolutePath();
@@ -93,6 +113,17 @@ std::optional<QColor> QtDialogs::ChooseColor(QWidget* parent, const QColor& init
 
 int QtDialogs::ExecModal(QDialog& dialog) {
     return dialog.exec();
+}
+
+bool QtDialogs::PrintDialog(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::PageSetupDialog(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, parent);
+    dialog.exec();
 }
 
 bool QtDialogs::OpenUrl(const QUrl& url) {

@@ -17,6 +17,8 @@ class QtDialogs : public Dialogs {
                      const QString& defaultText) override;
     std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial) override;
     int ExecModal(QDialog& dialog) override;
+    bool PrintDialog(QWidget* parent, QPrinter& printer) override;
+    void PageSetupDialog(QWidget* parent, QPrinter& printer) override;
     bool OpenUrl(const QUrl& url) override;
 
   private:

@@ -1,5 +1,6 @@
 #include "app/TListingMemo.h"
 
+#include <QMimeData>
 #include <QTextBlock>
 
 namespace curvana {
@@ -76,6 +77,18 @@ QStringList TListingMemo::Lines() const {
     for (int i = 0; i < count_; ++i)
         lines << document()->findBlockByNumber(i).text();
     return lines;
+}
+
+QString TListingMemo::SelectedText() const {
+    QString text = textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, "\r\n");
+    return text;
+}
+
+QMimeData* TListingMemo::createMimeDataFromSelection() const {
+    auto* data = new QMimeData;
+    data->setText(SelectedText());
+    return data;
 }
 
 }  // namespace curvana

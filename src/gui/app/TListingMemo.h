@@ -24,6 +24,12 @@ class TListingMemo : public QPlainTextEdit, public LineSink {
 
     // All lines, for tests and the commands that work from the listing's text.
     QStringList Lines() const;
+    // The selected characters, lines ended by CR LF as in the listing's text.
+    QString SelectedText() const;
+
+  protected:
+    // What a copy puts on the clipboard: the selection as plain text with CR LF line breaks.
+    QMimeData* createMimeDataFromSelection() const override;
 
   private:
     QTextCursor CursorAtBlock(int i) const;

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -25,14 +26,17 @@
 #include "about/TAboutBox.h"
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
+#include "app/PrinterSurface.h"
 #include "app/StartupSettings.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
+#include "app/TPrefForm.h"
 #include "app/TQSForm.h"
 #include "document/OpenDocument.h"
 #include "document/ProjectFile.h"
 #include "document/TPictureView.h"
 #include "markers/TMarker.h"
+#include "output/ExportData.h"
 #include "platform/NumberText.h"
 
 namespace curvana {
@@ -77,6 +81,7 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
     statusBar()->addWidget(StatusPanels[0]);
     statusBar()->addWidget(StatusPanels[1], 1);
     AboutBox = new TAboutBox(this);
+    PrefForm = new TPrefForm([this] { ShowHelpTopic(507); }, this);
 
     // Design placement: 696 by 480, centred on the screen.
     resize(696, 480);
@@ -205,6 +210,11 @@ void TMainForm::CreateMenus() {
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
+    connect(Preferences1, &QAction::triggered, this, &TMainForm::Preferences1Click);
+    connect(CopyDatatoClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
+    connect(Export1, &QAction::triggered, this, &TMainForm::ToolButton15Click);
+    connect(Print1, &QAction::triggered, this, &TMainForm::Print1Click);
+    connect(PrintSetup1, &QAction::triggered, this, &TMainForm::PrintSetup1Click);
     connect(Exit1, &QAction::triggered, this, &TMainForm::close);
     connect(ZoomIn1, &QAction::triggered, this, &TMainForm::ZoomIn1Click);
     connect(ZoomOut1, &QAction::triggered, this, &TMainForm::ZoomOut1Click);
@@ -353,6 +363,8 @@ void TMainForm::CreatePanel() {
     Export2 = PopupMenu1->addAction("&Export");
     Export2->setObjectName("Export2");
     Export2->setProperty(kHelpContext, 522);
+    connect(CopyToClipBoard1, &QAction::triggered, this, &TMainForm::CopyDatatoClipBoard1Click);
+    connect(Export2, &QAction::triggered, this, &TMainForm::ToolButton15Click);
     PopupMenu1->installEventFilter(this);  // F1 on its items
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
@@ -429,6 +441,93 @@ void TMainForm::WriteSettings() {
         WriteClosingSettings(settings_, MFiles, p);
     } catch (const SettingsError& e) {
         dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
+}
+
+void TMainForm::CopyDatatoClipBoard1Click() {
+    // An empty selection leaves the clipboard as it was.
+    if (ActiveChild() && Memo1->textCursor().hasSelection()) Memo1->copy();
+}
+
+void TMainForm::ToolButton15Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    FileDialogRequest request;
+    request.title = "Export Data";
+    request.filters = FileFilterList(kExportDialogFilter);
+    request.filterIndex = exportFilter_ - 1;
+    request.fileName = Q(ExportFileName(child->Document().Caption, exportFilter_));
+    request.helpContext = 522;
+    request.filterChanged = [](int index, const QString& name) {
+        return Q(ExportFileName(name.toStdString(), index + 1));
+    };
+    const auto chosen = dialogs_.SaveFileName(this, request);
+    if (!chosen) return;
+    exportFilter_ = chosen->filterIndex + 1;
+    std::vector<std::string> lines;
+    for (int i = 0; i < Memo1->Count(); ++i)
+        lines.push_back(Memo1->Line(i));
+    try {
+        BusyCursor busy;
+        ExportWithFilter(exportFilter_, SplitListing(lines), chosen->path.toStdString());
+    } catch (const std::exception& e) {
+        dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
+}
+
+QPrinter& TMainForm::Printer() {
+    if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void TMainForm::PrintSetup1Click() {
+    dialogs_.PageSetupDialog(this, Printer());
+}
+
+void TMainForm::Print1Click() {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    if (!dialogs_.PrintDialog(this, Printer())) return;
+    std::vector<std::string> lines;
+    for (int i = 0; i < Memo1->Count(); ++i)
+        lines.push_back(Memo1->Line(i));
+    PrinterSurface job(Printer());
+    try {
+        BusyCursor busy;
+        job.Begin();
+        PrintDocument(child->Document(), lines, job);
+        job.End();
+    } catch (const std::exception& e) {
+        job.Abort();
+        dialogs_.StandardErrorBox(this, Q(e.what()));
+    }
+}
+
+void TMainForm::Preferences1Click() {
+    PrefForm->Load(SigDigits, MSize);
+    if (dialogs_.ExecModal(*PrefForm) != QDialog::Accepted) return;
+    SigDigits = PrefForm->Digits();
+    MSize = PrefForm->MarkerSize();
+    if (TChildForm* child = ActiveChild()) {
+        child->FormPaint();
+        child->Document().UpDateMemo(1);
+    }
+    if (!settings_.OpenKey(kSettingsKey, true)) return;  // the new values hold until the program ends
+    // The store may only find out that it cannot write when the key is closed; then the first
+    // value is the one that did not reach it.
+    const char* writing = "SigDigits";
+    try {
+        settings_.WriteInteger(writing, SigDigits);
+        writing = "MSize";
+        settings_.WriteInteger(writing, MSize);
+        writing = "SigDigits";
+        settings_.CloseKey();
+    } catch (const SettingsError&) {
+        try {
+            settings_.CloseKey();
+        } catch (const SettingsError&) {
+        }
+        dialogs_.StandardErrorBox(this, QString("Failed to set data for '%1'").arg(writing));
     }
 }
 

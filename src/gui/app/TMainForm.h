@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "app/RecentFiles.h"
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
+class QPrinter;
 class QToolBar;
 
 namespace curvana {
@@ -23,6 +25,7 @@ class SettingsStore;
 class TAboutBox;
 class THelpForm;
 class TListingMemo;
+class TPrefForm;
 
 // The frame of the program: menus, tool bar, the side panel with the scale fields and the data
 // listing, the status bar and the document windows. It reads the settings when it is made and
@@ -64,6 +67,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
 
     QMdiArea* MDIClient;
     TAboutBox* AboutBox;
+    TPrefForm* PrefForm;  // made once, shown by Preferences
 
     bool FirstPaint = true;
     bool ShowQuickStart = true;
@@ -123,6 +127,14 @@ class TMainForm : public QMainWindow, public DocumentHost {
     // Add DataSeries.
     void ToolButton11Click();
     void DeleteallsingleMarkers1Click();
+    void Preferences1Click();
+    void CopyDatatoClipBoard1Click();
+    // Export.
+    void ToolButton15Click();
+    void Print1Click();
+    void PrintSetup1Click();
+    // The printer that print setup prepares and printing uses.
+    QPrinter& Printer();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -157,6 +169,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     THelpForm* helpForm_ = nullptr;
     std::vector<QAction*> windowItems_;
     bool quickStartQueued_ = false;
+    std::unique_ptr<QPrinter> printer_;
+    int exportFilter_ = 1;  // the export dialog's file type, from 1, as last confirmed
 };
 
 }  // namespace curvana
