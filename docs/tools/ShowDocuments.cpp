@@ -7,11 +7,16 @@
 #include <QTimer>
 #include <cmath>
 
+#include <QPrinter>
+#include <string>
+
+#include "app/PrinterSurface.h"
 #include "app/QtDialogs.h"
 #include "app/TMainForm.h"
 #include "document/ProjectFile.h"
 #include "document/TChildForm.h"
 #include "document/TPictureView.h"
+#include "output/Printing.h"
 #include "platform/BmpReader.h"
 #include "platform/MemorySettingsStore.h"
 
@@ -88,10 +93,25 @@ int main(int argc, char* argv[]) {
         Calibrate(doc);
         AddCurve(doc, "Growth", RGB(31, 95, 191), Growth);
         AddCurve(doc, "Response", RGB(192, 57, 43), Response);
+        for (double t : {0.35, 0.65})
+            doc.AddSingleMarker(Rotated(80 + 500 * t, Growth(t) - 60), nullptr);
         child->FormActivate();
         child->View()->Repaint();
     }
     form.Tile1Click();
+    if (argc == 4 && std::string(argv[3]).rfind("print=", 0) == 0) {
+        // Prints the calibrated chart to a PDF file and ends, for looking at the printed pages.
+        TChildForm* child = form.ActiveChild();
+        if (!child) return 1;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromLocal8Bit(argv[3] + 6));
+        PrinterSurface surface(printer);
+        surface.Begin();
+        PrintDocument(child->Document(), child->Document().BuildListing(), surface);
+        surface.End();
+        return 0;
+    }
     if (argc == 4) {
         QTimer::singleShot(3000, [&form] {
             TChildForm* child = form.ActiveChild();
