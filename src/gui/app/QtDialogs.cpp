@@ -41,15 +41,17 @@ std::optional<FileDialogResult> QtDialogs::RunFileDialog(QWidget* parent, const 
     else if (!lastFolder_.isEmpty() && !request.fileName.contains('/'))
         dialog.setDirectory(lastFolder_);
     if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+    // The connections below run while the dialog is shown, so what they use lives as long as it.
+    QLineEdit* nameBox = nullptr;
+    QString before;
     if (request.filterChanged) {
         // The dialog replaces the extension in its name box by itself before it reports the new
         // type, so the name is taken as it stood when the type list changed.
-        auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
+        nameBox = dialog.findChild<QLineEdit*>("fileNameEdit");
         auto* typeList = dialog.findChild<QComboBox*>("fileTypeCombo");
-        QString before;
         if (typeList && nameBox)
             QObject::connect(typeList, &QComboBox::currentIndexChanged, &dialog,
-                             [&] { before = nameBox->text(); });
+                             [&before, nameBox] { before = nameBox->text(); });
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
             QString name = nameBox ? before : QString();
             if (!nameBox && !dialog.selectedFiles().isEmpty())
