@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 #include "platform/Bitmap.h"
 
 namespace curvana {
@@ -71,6 +74,35 @@ TEST(BitmapTest, CopiesAreIndependent) {
     b.SetPixelValue(1, 1, 6);
     EXPECT_EQ(a.PixelValue(1, 1), 5u);
     EXPECT_EQ(b.PixelValue(1, 1), 6u);
+}
+
+TEST(BitmapTest, RowsHeldBottomUpInASharedBlock) {
+    // Rows of a 2x3 8-bit picture as a BMP file holds them: bottom row first, padded to 4 bytes,
+    // after two bytes of something else in the same block.
+    const std::uint8_t file[] = {99, 99, 5, 6, 0, 0, 3, 4, 0, 0, 1, 2, 0, 0};
+    std::shared_ptr<std::uint8_t[]> block(new std::uint8_t[sizeof file]);
+    std::memcpy(block.get(), file, sizeof file);
+    const std::shared_ptr<std::uint8_t[]> rows(block, block.get() + 2);
+
+    Bitmap picture(2, 3, PixelFormat::Indexed(8), rows, true);
+    const std::uint32_t want[3][2] = {{1, 2}, {3, 4}, {5, 6}};  // top row first
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 2; ++x)
+            EXPECT_EQ(picture.PixelValue(x, y), want[y][x]) << x << "," << y;
+
+    // Written to while the block is shared: the picture takes a copy and the block stays.
+    picture.SetPixelValue(0, 0, 9);
+    EXPECT_EQ(picture.PixelValue(0, 0), 9u);
+    EXPECT_EQ(block[10], 1);
+
+    // Made top-down for drawing, it shows the same picture.
+    Bitmap copy = picture;
+    copy.MakeRowsTopDown();
+    EXPECT_FALSE(copy.RowsBottomUp());
+    EXPECT_EQ(copy.Rows()[0], 9);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 2; ++x)
+            EXPECT_EQ(copy.PixelValue(x, y), picture.PixelValue(x, y)) << x << "," << y;
 }
 
 }  // namespace

@@ -51,6 +51,33 @@ TEST(BmpWriterTest, RewritingUncompressedFilesGivesTheSameBytes) {
     for (const auto& name : names) {
         const auto original = Suite(name);
         EXPECT_EQ(EncodeBmp(ReadBmp(original)), original) << name;
+        // Read from the file, the picture keeps its rows in the file's buffer; they must come out
+        // in the same order.
+        EXPECT_EQ(EncodeBmp(ReadBmpFile(DataPath("bmpsuite/" + name))), original) << name << " from the file";
+    }
+}
+
+TEST(BmpWriterTest, RowsComeOutInTheFilesOrderWhateverOrderThePictureHoldsThem) {
+    // A 1x3 picture of 8-bit indices 1 (top), 2, 3 (bottom); every row is padded to 4 bytes.
+    const std::vector<std::uint8_t> topFirst = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0};
+    const std::vector<std::uint8_t> bottomFirst = {3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0};
+    struct Case {
+        bool heldBottomUp;
+        bool fileTopDown;
+    };
+    for (const Case c : {Case{false, false}, Case{false, true}, Case{true, false}, Case{true, true}}) {
+        const auto& held = c.heldBottomUp ? bottomFirst : topFirst;
+        std::shared_ptr<std::uint8_t[]> rows(new std::uint8_t[held.size()]);
+        std::memcpy(rows.get(), held.data(), held.size());
+        Bitmap picture(1, 3, PixelFormat::Indexed(8), rows, c.heldBottomUp);
+        picture.SetPalette(std::vector<RgbQuad>(4));
+        picture.Origin().topDown = c.fileTopDown;
+        const auto bytes = EncodeBmp(picture);
+        const std::uint32_t offset = LoadU32(bytes.data() + 10);
+        ASSERT_EQ(bytes.size(), offset + 12u);
+        const std::vector<std::uint8_t> pixels(bytes.begin() + offset, bytes.end());
+        EXPECT_EQ(pixels, c.fileTopDown ? topFirst : bottomFirst) << c.heldBottomUp << c.fileTopDown;
+        ExpectSamePicture(ReadBmp(bytes), picture, "rows held bottom-up: " + std::to_string(c.heldBottomUp));
     }
 }
 

@@ -142,7 +142,8 @@ TEST(GifBitmapTest, UnreadableFile) {
         ReadGifFile(kDir + "no-such-file.gif");
         FAIL();
     } catch (const GifError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot read " + kDir + "no-such-file.gif: No such file or directory");
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot read " + kDir + "no-such-file.gif: No such file or directory");
     }
 }
 

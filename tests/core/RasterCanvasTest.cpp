@@ -78,6 +78,24 @@ TEST(RasterCanvasTest, RefusesOtherPixelFormats) {
     EXPECT_EQ(canvas.PenY(), 0);
 }
 
+TEST(RasterCanvasTest, DrawsRightOnA32BitPictureKeptAsItsFileHoldsIt) {
+    // A 32-bit BMP file's rows, bottom row first, at an odd place in the file's buffer: a canvas
+    // on it must still put row 0 at the top.
+    const std::size_t rowBytes = 3 * 4;
+    std::shared_ptr<std::uint8_t[]> block(new std::uint8_t[1 + 2 * rowBytes]());
+    Bitmap picture(3, 2, PixelFormat::Bgrx32(), std::shared_ptr<std::uint8_t[]>(block, block.get() + 1),
+                   true);
+    picture.SetPixelValue(0, 1, ToRasterPixel(clRed));  // bottom left
+    RasterCanvas canvas(picture);
+    canvas.SetPenColor(RGB(0, 0, 255));
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(3, 0);  // the top row
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(picture.PixelColor(x, 0), RGB(0, 0, 255)) << x;
+        EXPECT_EQ(picture.PixelColor(x, 1), x == 0 ? clRed : clBlack) << x;
+    }
+}
+
 TEST(RasterCanvasTest, LinesSetTheStartButNotTheEnd) {
     struct Case {
         std::int64_t x0, y0, x1, y1;

@@ -141,7 +141,11 @@ void SaveToFile(PlotDocument& doc, const std::string& path) {
     doc.Modified = false;
 }
 
-std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
+namespace {
+
+// Reads a project from data; when data is a file's whole content, the picture may keep its rows in
+// that file's buffer.
+std::unique_ptr<PlotDocument> ReadProjectFrom(std::span<const std::uint8_t> data, const FileBytes* file) {
     FieldReader in(data);
     auto doc = std::make_unique<PlotDocument>();
     doc->Initialize();
@@ -193,7 +197,7 @@ std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
     in.Int();
     doc->ZoomLevel = in.Int();
     try {
-        doc->Picture = ReadBmp(in.Rest());
+        doc->Picture = file != nullptr ? ReadBmp(*file, data.size() - in.Rest().size()) : ReadBmp(in.Rest());
     } catch (const FormatError& e) {
         throw ProjectError(std::string("the picture is damaged: ") + e.what());
     }
@@ -231,11 +235,17 @@ std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
     return doc;
 }
 
+}  // namespace
+
+std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
+    return ReadProjectFrom(data, nullptr);
+}
+
 std::unique_ptr<PlotDocument> LoadProjectFile(const std::string& path) {
     const std::string corrupted = "File " + ExtractFileName(path) + " is corrupted.";
     try {
         const FileBytes file = ReadFileBytes(path);
-        auto doc = ReadProject(file.Span());
+        auto doc = ReadProjectFrom(file.Span(), &file);
         doc->Caption = ExtractFileName(path);
         doc->DocumentFolder = ExtractFilePath(path);
         return doc;

@@ -1,5 +1,7 @@
 #include "platform/Bitmap.h"
 
+#include "platform/LargeBlock.h"
+
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -51,16 +53,14 @@ bool PixelFormat::HasDefaultMasks() const {
     return true;
 }
 
-void Bitmap::FreeDeleter::operator()(std::uint8_t* p) const {
-    std::free(p);
-}
-
 std::size_t Bitmap::StrideFor(int width, int bitsPerPixel) {
     return ((std::size_t(width) * std::size_t(bitsPerPixel) + 31) / 32) * 4;
 }
 
-Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
-    if (width < 0 || height < 0 || std::int64_t(width) * std::int64_t(height) > kMaxPixels)
+namespace {
+
+void CheckShape(int width, int height, const PixelFormat& format) {
+    if (width < 0 || height < 0 || std::int64_t(width) * std::int64_t(height) > Bitmap::kMaxPixels)
         throw std::length_error("picture size out of range");
     switch (format.bitsPerPixel) {
         case 1:
@@ -74,23 +74,53 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
         default:
             throw std::invalid_argument("unsupported pixel format");
     }
+}
+
+}  // namespace
+
+Bitmap::Bitmap(int width, int height, PixelFormat format, std::shared_ptr<std::uint8_t[]> rows, bool bottomUp)
+    : format_(format) {
+    CheckShape(width, height, format);
     width_ = width;
     height_ = height;
     stride_ = StrideFor(width, format.bitsPerPixel);
     if (ByteSize() > 0) {
-        // calloc hands out fresh zero pages for large blocks without writing them.
-        auto* p = static_cast<std::uint8_t*>(std::calloc(ByteSize(), 1));
-        if (!p) throw std::bad_alloc();
-        bits_.reset(p, FreeDeleter());
+        if (!rows) throw std::invalid_argument("picture rows missing");
+        bits_ = std::move(rows);
+        bottomUp_ = bottomUp;
+    }
+    PrepareConversion();
+}
+
+Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
+    CheckShape(width, height, format);
+    width_ = width;
+    height_ = height;
+    stride_ = StrideFor(width, format.bitsPerPixel);
+    if (ByteSize() > 0) {
+        BlockPtr block = AllocateBlock(ByteSize());
+        const BlockDeleter deleter = block.get_deleter();
+        bits_.reset(block.release(), deleter);
     }
     PrepareConversion();
 }
 
 void Bitmap::Detach() {
-    auto* p = static_cast<std::uint8_t*>(std::malloc(ByteSize()));
-    if (!p) throw std::bad_alloc();
-    std::memcpy(p, bits_.get(), ByteSize());
-    bits_.reset(p, FreeDeleter());
+    BlockPtr block = AllocateBlock(ByteSize());
+    std::memcpy(block.get(), bits_.get(), ByteSize());
+    const BlockDeleter deleter = block.get_deleter();
+    bits_.reset(block.release(), deleter);
+}
+
+void Bitmap::MakeRowsTopDown() {
+    const bool aligned = reinterpret_cast<std::uintptr_t>(bits_.get()) % alignof(std::uint32_t) == 0;
+    if (Empty() || (!bottomUp_ && aligned)) return;
+    BlockPtr block = AllocateBlock(ByteSize());
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(block.get() + std::size_t(y) * stride_, bits_.get() + RowOffset(y), stride_);
+    const BlockDeleter deleter = block.get_deleter();
+    bits_.reset(block.release(), deleter);
+    bottomUp_ = false;
 }
 
 void Bitmap::SetPalette(std::vector<RgbQuad> palette) {

@@ -61,8 +61,9 @@ struct BmpOrigin {
     bool IsOs2Core() const { return headerSize == 12; }
 };
 
-// A picture in the pixel format it was made in. Rows are held top row first, each padded to a
-// multiple of 4 bytes as in a BMP file.
+// A picture in the pixel format it was made in. Each row is padded to a multiple of 4 bytes as in a
+// BMP file. A picture the program makes holds its rows top row first; a picture read from a file
+// may keep the file's rows where they lie, bottom row first.
 class Bitmap {
   public:
     static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
@@ -71,6 +72,10 @@ class Bitmap {
     // A picture of the given size with every pixel's bits zero. Throws std::length_error for a
     // negative size or one over kMaxPixels pixels, std::bad_alloc when memory runs out.
     Bitmap(int width, int height, PixelFormat format);
+    // A picture whose rows already lie in `rows`: ByteSize() bytes, bottom row first when
+    // `bottomUp`. The picture shares the block (it may be part of a larger one, such as a whole
+    // file's content) and copies it only when written to while someone else holds it too.
+    Bitmap(int width, int height, PixelFormat format, std::shared_ptr<std::uint8_t[]> rows, bool bottomUp);
     // Copies share their pixels until one of them is written to (through a non-const Row or
     // SetPixelValue), so copying even a large picture costs nothing up front.
     Bitmap(const Bitmap& other) = default;
@@ -88,9 +93,15 @@ class Bitmap {
 
     std::uint8_t* Row(int y) {
         if (bits_.use_count() > 1) Detach();
-        return bits_.get() + std::size_t(y) * stride_;
+        return bits_.get() + RowOffset(y);
     }
-    const std::uint8_t* Row(int y) const { return bits_.get() + std::size_t(y) * stride_; }
+    const std::uint8_t* Row(int y) const { return bits_.get() + RowOffset(y); }
+    // The rows as one block of ByteSize() bytes, in the order RowsBottomUp() gives.
+    const std::uint8_t* Rows() const { return bits_.get(); }
+    bool RowsBottomUp() const { return bottomUp_; }
+    // Gives the picture rows of its own, top row first and aligned for word access, as drawing on
+    // it as a raster needs.
+    void MakeRowsTopDown();
 
     const std::vector<RgbQuad>& Palette() const { return palette_; }
     void SetPalette(std::vector<RgbQuad> palette);
@@ -109,9 +120,6 @@ class Bitmap {
     void ConvertRow(int y, int x0, int count, RasterPixel* out) const;
 
   private:
-    struct FreeDeleter {
-        void operator()(std::uint8_t* p) const;
-    };
     struct Channel {
         std::uint32_t mask = 0;
         int shift = 0;
@@ -120,6 +128,7 @@ class Bitmap {
 
     void PrepareConversion();
     void Detach();
+    std::size_t RowOffset(int y) const { return std::size_t(bottomUp_ ? height_ - 1 - y : y) * stride_; }
     TColor ColorOfValue(std::uint32_t value) const;
 
     int width_ = 0;
@@ -127,6 +136,7 @@ class Bitmap {
     PixelFormat format_;
     std::size_t stride_ = 0;
     std::shared_ptr<std::uint8_t[]> bits_;
+    bool bottomUp_ = false;
     std::vector<RgbQuad> palette_;
     BmpOrigin origin_;
 

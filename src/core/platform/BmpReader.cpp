@@ -166,7 +166,10 @@ void CheckIndices(const Bitmap& b, std::size_t colours) {
 
 }  // namespace
 
-Bitmap ReadBmp(std::span<const std::uint8_t> data) {
+namespace {
+
+// Reads the picture in data; with a buffer that holds data, the rows may stay where they lie in it.
+Bitmap ReadPicture(std::span<const std::uint8_t> data, const std::shared_ptr<std::uint8_t[]>* buffer) {
     const std::uint8_t* p = data.data();
     const std::size_t size = data.size();
     if (size < kFileHeaderSize + 4) throw FormatError("file too short to be a BMP picture");
@@ -267,10 +270,17 @@ Bitmap ReadBmp(std::span<const std::uint8_t> data) {
         if (stride * std::size_t(height - 1) + lastRow > pixels.size())
             throw FormatError("BMP pixel data is truncated");
         const std::size_t available = std::min(stride * std::size_t(height), pixels.size());
-        bitmap = Bitmap(width, height, format);
-        if (topDown) {
+        const std::size_t blockBytes = stride * std::size_t(height);
+        if (buffer != nullptr && available == blockBytes && blockBytes >= data.size() / 2) {
+            // The buffer is the reader's own, the rows are complete and make up most of it: keep
+            // them where they are.
+            std::shared_ptr<std::uint8_t[]> rows(*buffer, buffer->get() + (pixels.data() - buffer->get()));
+            bitmap = Bitmap(width, height, format, std::move(rows), !topDown);
+        } else if (topDown) {
+            bitmap = Bitmap(width, height, format);
             std::memcpy(bitmap.Row(0), pixels.data(), available);
         } else {
+            bitmap = Bitmap(width, height, format);
             for (int y = 0; y < height; ++y) {
                 const std::size_t start = std::size_t(y) * stride;
                 std::memcpy(bitmap.Row(height - 1 - y), pixels.data() + start,
@@ -303,6 +313,17 @@ Bitmap ReadBmp(std::span<const std::uint8_t> data) {
     return bitmap;
 }
 
+}  // namespace
+
+Bitmap ReadBmp(std::span<const std::uint8_t> data) {
+    return ReadPicture(data, nullptr);
+}
+
+Bitmap ReadBmp(const FileBytes& file, std::size_t offset) {
+    const std::span<const std::uint8_t> all = file.Span();
+    return ReadPicture(all.subspan(std::min(offset, all.size())), &file.data);
+}
+
 Bitmap ReadBmpFile(const std::string& path) {
     FileBytes file;
     try {
@@ -310,7 +331,7 @@ Bitmap ReadBmpFile(const std::string& path) {
     } catch (const std::system_error& e) {
         throw FormatError(e.what());
     }
-    return ReadBmp(file.Span());
+    return ReadBmp(file, 0);
 }
 
 }  // namespace curvana

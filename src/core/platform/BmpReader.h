@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "platform/FileBytes.h"
 #include "platform/FormatError.h"
 
 namespace curvana {
@@ -17,6 +18,11 @@ namespace curvana {
 // Throws FormatError with a short reason for anything that is not a sound BMP picture; sizes and
 // offsets are checked against the data before any memory is taken for the picture.
 Bitmap ReadBmp(std::span<const std::uint8_t> data);
+
+// Reads the BMP picture that starts `offset` bytes into a file's content, as ReadBmp does. Where
+// the file holds the rows as the picture keeps them (uncompressed, every row with its padding),
+// the picture keeps them in the file's buffer instead of copying them.
+Bitmap ReadBmp(const FileBytes& file, std::size_t offset);
 
 // Reads a BMP file. Throws FormatError if the file cannot be read or is not a sound BMP picture.
 Bitmap ReadBmpFile(const std::string& path);

@@ -148,8 +148,13 @@ Plan MakePlan(const Bitmap& b) {
 // Hands the pixel rows to sink in file order: bottom row first unless the file is top-down.
 template <class Sink>
 void EmitRows(const Bitmap& b, bool topDown, Sink&& sink) {
+    if (topDown != b.RowsBottomUp()) {
+        sink(b.Rows(), b.ByteSize());  // already in the file's order
+        return;
+    }
     if (topDown) {
-        sink(b.Row(0), b.ByteSize());
+        for (int y = 0; y < b.Height(); ++y)
+            sink(b.Row(y), b.Stride());
         return;
     }
     for (int y = b.Height() - 1; y >= 0; --y)

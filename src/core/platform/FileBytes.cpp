@@ -26,8 +26,7 @@ FileBytes ReadFileBytes(const std::string& path) {
     FileBytes file;
     const auto size = std::size_t(st.st_size);
     try {
-        // Left uninitialised: every byte is read into it.
-        file.data = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        file.data = std::shared_ptr<std::uint8_t[]>(AllocateBlock(size));
     } catch (const std::bad_alloc&) {
         throw fail(ENOMEM);
     }

@@ -6,11 +6,14 @@
 #include <span>
 #include <string>
 
+#include "platform/LargeBlock.h"
+
 namespace curvana {
 
-// The whole content of a file, read with one buffer and no copying.
+// The whole content of a file, read with one buffer and no copying. The buffer may be shared: a
+// picture read from it can keep its rows in it.
 struct FileBytes {
-    std::unique_ptr<std::uint8_t[]> data;
+    std::shared_ptr<std::uint8_t[]> data;
     std::size_t size = 0;
 
     std::span<const std::uint8_t> Span() const { return {data.get(), size}; }

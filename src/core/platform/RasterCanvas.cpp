@@ -151,6 +151,7 @@ void Transfer(Bitmap& raster, const WideRect& dest, const Bitmap& source, const 
 RasterCanvas::RasterCanvas(Bitmap& target) : target_(target) {
     if (target.Format() != PixelFormat::Raster32())
         throw std::invalid_argument("a raster canvas needs a bitmap in the raster format");
+    target_.MakeRowsTopDown();
 }
 
 void RasterCanvas::MoveTo(std::int64_t x, std::int64_t y) {
