@@ -230,6 +230,75 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
     MSize = saved;
 }
 
+TEST(PlotDocumentTest, EveryDragStepLeavesWhatAFullRepaintWouldShow) {
+    // A crowded document on a picture whose every pixel differs, so that anything erased or drawn
+    // in the wrong place shows: two series crossing each other, single markers on the picture's
+    // edges and on top of series markers, dragged at two zoom levels, on a raster that covers the
+    // whole client area and on one that covers only part of it (as a window scrolled down). A drag
+    // step draws the box last and a full repaint first, so the box keeps to the right of the
+    // picture, where nothing else goes.
+    const std::int32_t saved = MSize;
+    MSize = 4;
+    struct Drag {
+        int index;  // into MarkerList: 0 to 3 box corners, 4 to 13 series markers, 14 to 16 singles
+        TPoint to;
+    };
+    const Drag drags[] = {
+        {5, {40, 40}}, {5, {41, 42}},  {5, {0, 0}},    {5, {85, 89}},  {7, {20, 20}}, {7, {22, 60}},
+        {9, {45, 45}}, {10, {44, 46}}, {12, {1, 88}},  {12, {45, 45}}, {13, {85, 0}}, {0, {100, 66}},
+        {0, {96, 55}}, {3, {116, 24}}, {1, {119, 89}}, {14, {40, 40}}, {14, {0, 45}}, {6, {85, 1}},
+    };
+    for (int zoomIns : {0, 1}) {
+        for (const std::int64_t originY : {0, 37}) {
+            auto doc = NewDocument(120, 90);
+            for (int y = 0; y < 90; ++y)
+                for (int x = 0; x < 120; ++x)
+                    doc->Picture.SetPixelValue(x, y, std::uint32_t(x * 2 << 16 | y * 2 << 8 | (x + y)));
+            doc->PlaceNewPicture();
+            const TPoint corners[4] = {{97, 60}, {117, 60}, {97, 20}, {117, 20}};
+            for (int n = 1; n <= 4; ++n)
+                doc->Box.Marker(n).SetPosition(corners[n - 1]);
+            for (int i = 0; i < zoomIns; ++i)
+                ASSERT_TRUE(doc->ZoomIn());
+            doc->AddSeries({5, 10}, {80, 80}, nullptr);  // markers 4, 5
+            doc->AddSeries({5, 80}, {80, 10}, nullptr);  // markers 6, 7
+            for (int k = 0; k < 2; ++k) {
+                TMarkerLine& line = *doc->DataSeries[std::size_t(k)];
+                for (const TPoint p : {TPoint{30, k ? 60 : 30}, TPoint{45, 45}, TPoint{60, k ? 30 : 60}}) {
+                    line.InsertMarker(p, -1, line.Count() - 1);  // markers 8 to 10, then 11 to 13
+                    doc->MarkerList.push_back(line.Markers.back().get());
+                }
+            }
+            doc->AddSingleMarker({0, 0}, nullptr);
+            doc->AddSingleMarker({0, 89}, nullptr);
+            doc->AddSingleMarker({45, 45}, nullptr);
+            ASSERT_EQ(doc->MarkerList.size(), 17u);
+
+            const int width = doc->ZoomedPicture.Width() + 21, height = doc->ZoomedPicture.Height() + 21;
+            Bitmap raster = test::MakeRaster(width, height - int(originY));
+            RasterCanvas canvas(raster);
+            DocumentView view{canvas, 0, originY};
+            doc->FormPaint(view);
+            for (const Drag& d : drags) {
+                doc->DragIndex = d.index;
+                doc->DragTo(d.to, view);
+                doc->DragIndex = -1;
+                Bitmap expected = test::MakeRaster(raster.Width(), raster.Height());
+                RasterCanvas expectedCanvas(expected);
+                DocumentView expectedView{expectedCanvas, 0, originY};
+                doc->FormPaint(expectedView);
+                int wrong = 0;
+                for (int y = 0; y < raster.Height(); ++y)
+                    for (int x = 0; x < raster.Width(); ++x)
+                        wrong += raster.PixelColor(x, y) != expected.PixelColor(x, y);
+                ASSERT_EQ(wrong, 0) << "marker " << d.index << " to " << d.to.X << "," << d.to.Y << " zoom "
+                                    << zoomIns << " origin " << originY;
+            }
+        }
+    }
+    MSize = saved;
+}
+
 TEST(PlotDocumentTest, WindowAndPicturePositions) {
     auto doc = NewDocument(200, 100);
     EXPECT_EQ(doc->WindowToPicture(110, 60), (TPoint{100, 50}));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <map>
 #include <random>
@@ -93,6 +94,72 @@ TEST(RasterCanvasTest, DrawsRightOnA32BitPictureKeptAsItsFileHoldsIt) {
     for (int x = 0; x < 3; ++x) {
         EXPECT_EQ(picture.PixelColor(x, 0), RGB(0, 0, 255)) << x;
         EXPECT_EQ(picture.PixelColor(x, 1), x == 0 ? clRed : clBlack) << x;
+    }
+}
+
+TEST(RasterCanvasTest, ClippedDrawingChangesOnlyTheClipAndThereAsUnclipped) {
+    // Every kind of drawing, with the clip placed over and beside it: inside the clip the pixels
+    // are those the same drawing gives without a clip, outside it they stay the background.
+    const Bitmap source = Gradient(9, 7);
+    const std::function<void(RasterCanvas&)> drawings[] = {
+        [](RasterCanvas& c) {
+            c.MoveTo(-5, 3);
+            c.LineTo(40, 17);
+        },  // shallow, crossing the raster
+        [](RasterCanvas& c) {
+            c.MoveTo(12, -3);
+            c.LineTo(2, 30);
+        },  // steep, upwards in x
+        [](RasterCanvas& c) {
+            c.MoveTo(kMin, kMin);
+            c.LineTo(kMax, kMax);
+        },
+        [](RasterCanvas& c) {
+            c.MoveTo(20, 12);
+            c.LineTo(6, 4);
+        },  // wholly on the raster
+        [](RasterCanvas& c) {
+            c.Rectangle({3, 2, 22, 15});
+        },
+        [](RasterCanvas& c) {
+            c.FillRect({-10, 5, 12, 40});
+        },
+        [&source](RasterCanvas& c) {
+            c.CopyRect({4, 3, 13, 10}, source, {0, 0, 9, 7});
+        },
+        [&source](RasterCanvas& c) {
+            c.StretchDraw({-3, 1, 30, 19}, source);
+        },
+    };
+    const TRect clips[] = {
+        {5, 4, 15, 12}, {0, 0, 25, 20}, {-100, -100, 8, 6}, {18, 10, 1000, 1000}, {7, 7, 7, 12}};
+    for (std::size_t d = 0; d < std::size(drawings); ++d) {
+        Bitmap unclipped = MakeRaster(25, 20);
+        RasterCanvas plain(unclipped);
+        plain.SetPenColor(clRed);
+        drawings[d](plain);
+        for (const TRect& clip : clips) {
+            Bitmap raster = MakeRaster(25, 20);
+            RasterCanvas canvas(raster);
+            canvas.SetPenColor(clRed);
+            canvas.SetClip(clip);
+            drawings[d](canvas);
+            int wrong = 0;
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 25; ++x) {
+                    const bool inside = x >= clip.Left && x < clip.Right && y >= clip.Top && y < clip.Bottom;
+                    wrong += raster.PixelColor(x, y) != (inside ? unclipped.PixelColor(x, y) : kBackground);
+                }
+            EXPECT_EQ(wrong, 0) << "drawing " << d << ", clip " << clip.Left << "," << clip.Top;
+        }
+        // Without the clip everything is drawn again.
+        Bitmap raster = MakeRaster(25, 20);
+        RasterCanvas canvas(raster);
+        canvas.SetPenColor(clRed);
+        canvas.SetClip({5, 4, 6, 5});
+        canvas.ResetClip();
+        drawings[d](canvas);
+        EXPECT_EQ(Changed(raster), Changed(unclipped)) << "drawing " << d;
     }
 }
 

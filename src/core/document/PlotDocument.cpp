@@ -157,20 +157,7 @@ TPoint PlotDocument::DeConvertXY(TDataPoint v) const {
 }
 
 std::vector<std::string> PlotDocument::BuildListing() const {
-    std::vector<std::string> lines;
-    const Calibration calibration = CurrentCalibration();
-    for (const auto& series : DataSeries) {
-        lines.push_back(series->Name);
-        for (const auto& m : series->Markers)
-            lines.push_back(ListingLine(curvana::ConvertXY(calibration, m->Position())));
-        lines.push_back(" ");
-    }
-    if (!SingleMarkers.empty()) {
-        lines.push_back("Single Markers");
-        for (const auto& m : SingleMarkers)
-            lines.push_back(ListingLine(curvana::ConvertXY(calibration, m->Position())));
-    }
-    return lines;
+    return listing_.Build(CurrentCalibration(), DataSeries, SingleMarkers);
 }
 
 void PlotDocument::UpDateMemo(int mode) {
@@ -337,17 +324,28 @@ TRect PlotDocument::MarkerArea(int index, const DocumentView& view) const {
 
 TRect PlotDocument::DragTo(TPoint p, DocumentView& view) {
     if (DragIndex < 0 || DragIndex >= std::int32_t(MarkerList.size())) return {};
-    TRect changed = MarkerArea(DragIndex, view);
     TMarker& m = *MarkerList[std::size_t(DragIndex)];
     const double z = ZoomFactor();
     const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
+    const bool corner = DragIndex <= 3;
+    const bool cornerMoves = corner && Box.CanMoveTo(DragIndex + 1, p.X, p.Y);
+    if (corner && !cornerMoves) p = m.Position();
+
+    // Only the marker's area before and after the move changes; everything else the step draws
+    // there again is as it was. Drawing is held to that area, so that a step costs what the marker
+    // covers, not what the window shows.
+    const TRect before = MarkerArea(DragIndex, view);
+    const TPoint from = m.Position();
+    m.SetPosition(p);
+    const TRect after = MarkerArea(DragIndex, view);
+    m.SetPosition(from);
+    const TRect changed{std::min(before.Left, after.Left), std::min(before.Top, after.Top),
+                        std::max(before.Right, after.Right), std::max(before.Bottom, after.Bottom)};
+    view.canvas.SetClip(changed);
+
     int seriesIndex = 0, slot = 0;
-    if (DragIndex <= 3) {
-        const int corner = DragIndex + 1;
-        if (Box.CanMoveTo(corner, p.X, p.Y))
-            Box.Erase(view.canvas, ZoomedPicture, z, ox, oy, corner);
-        else
-            p = m.Position();
+    if (corner) {
+        if (cornerMoves) Box.Erase(view.canvas, ZoomedPicture, z, ox, oy, DragIndex + 1);
     } else if (FindSeriesMarker(&m, seriesIndex, slot)) {
         DataSeries[std::size_t(seriesIndex)]->EraseMarker(view.canvas, ZoomedPicture, slot, ox, oy, z);
     } else {
@@ -360,10 +358,9 @@ TRect PlotDocument::DragTo(TPoint p, DocumentView& view) {
     for (auto& series : DataSeries)
         series->Draw(view.canvas, ox, oy, z);
     Box.Draw(view.canvas, ox, oy, z);
+    view.canvas.ResetClip();
     UpDateMemo(1);
-    const TRect after = MarkerArea(DragIndex, view);
-    return {std::min(changed.Left, after.Left), std::min(changed.Top, after.Top),
-            std::max(changed.Right, after.Right), std::max(changed.Bottom, after.Bottom)};
+    return changed;
 }
 
 }  // namespace curvana

@@ -7,6 +7,7 @@
 
 #include "document/Conversion.h"
 #include "document/Listing.h"
+#include "document/ListingBuilder.h"
 #include "document/TMarkerBox.h"
 #include "markers/TMarkerLine.h"
 #include "platform/Bitmap.h"
@@ -126,6 +127,9 @@ class PlotDocument {
     TRect MarkerArea(int index, const DocumentView& view) const;
     std::int64_t OffsetX(const DocumentView& view) const { return MarginX - view.OriginX; }
     std::int64_t OffsetY(const DocumentView& view) const { return MarginY - view.OriginY; }
+
+    // Lines of the last listing, kept so that the next one formats only what changed.
+    mutable ListingBuilder listing_;
 };
 
 }  // namespace curvana

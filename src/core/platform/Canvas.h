@@ -49,6 +49,10 @@ class Canvas {
     virtual void Draw(std::int64_t x, std::int64_t y, const Bitmap& source) = 0;
     // Draws a whole bitmap stretched into dest, each pixel taking the colour of one source pixel.
     virtual void StretchDraw(const TRect& dest, const Bitmap& source) = 0;
+
+    // Limits all drawing to r until ResetClip: pixels outside it stay as they are.
+    virtual void SetClip(const TRect& r) = 0;
+    virtual void ResetClip() = 0;
 };
 
 }  // namespace curvana

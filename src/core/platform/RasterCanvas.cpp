@@ -66,23 +66,24 @@ RasterPixel* RowPixels(Bitmap& raster, int y) {
 }
 
 // Copies the part src of source into dest on the raster, stretching when the sizes differ. Only
-// target pixels on the raster whose source pixel lies in the source bitmap are written.
-void Transfer(Bitmap& raster, const WideRect& dest, const Bitmap& source, const WideRect& src) {
+// target pixels inside clip (a part of the raster) whose source pixel lies in the source bitmap are
+// written.
+void Transfer(Bitmap& raster, const TRect& clip, const WideRect& dest, const Bitmap& source,
+              const WideRect& src) {
     const I128 destW = dest.right - dest.left, destH = dest.bottom - dest.top;
     const I128 srcW = src.right - src.left, srcH = src.bottom - src.top;
     if (destW <= 0 || destH <= 0 || srcW <= 0 || srcH <= 0 || source.Empty() || raster.Empty()) return;
     if (&source == &raster) {
         // Reading while writing would see pixels already copied.
         const Bitmap copy(source);
-        Transfer(raster, dest, copy, src);
+        Transfer(raster, clip, dest, copy, src);
         return;
     }
-    const I128 rasterW = raster.Width(), rasterH = raster.Height();
     const I128 sourceW = source.Width(), sourceH = source.Height();
 
-    // Target pixels t (from the destination's top-left) that fall on the raster.
-    I128 tx0 = std::max<I128>(0, -dest.left), tx1 = std::min(destW, rasterW - dest.left);
-    I128 ty0 = std::max<I128>(0, -dest.top), ty1 = std::min(destH, rasterH - dest.top);
+    // Target pixels t (from the destination's top-left) that fall inside the clip.
+    I128 tx0 = std::max<I128>(0, clip.Left - dest.left), tx1 = std::min<I128>(destW, clip.Right - dest.left);
+    I128 ty0 = std::max<I128>(0, clip.Top - dest.top), ty1 = std::min<I128>(destH, clip.Bottom - dest.top);
     if (tx0 >= tx1 || ty0 >= ty1) return;
 
     if (srcW == destW && srcH == destH) {
@@ -152,6 +153,20 @@ RasterCanvas::RasterCanvas(Bitmap& target) : target_(target) {
     if (target.Format() != PixelFormat::Raster32())
         throw std::invalid_argument("a raster canvas needs a bitmap in the raster format");
     target_.MakeRowsTopDown();
+    ResetClip();
+}
+
+void RasterCanvas::SetClip(const TRect& r) {
+    clip_ = {std::clamp<std::int64_t>(r.Left, 0, target_.Width()),
+             std::clamp<std::int64_t>(r.Top, 0, target_.Height()),
+             std::clamp<std::int64_t>(r.Right, 0, target_.Width()),
+             std::clamp<std::int64_t>(r.Bottom, 0, target_.Height())};
+    if (clip_.Right < clip_.Left) clip_.Right = clip_.Left;
+    if (clip_.Bottom < clip_.Top) clip_.Bottom = clip_.Top;
+}
+
+void RasterCanvas::ResetClip() {
+    clip_ = {0, 0, target_.Width(), target_.Height()};
 }
 
 void RasterCanvas::MoveTo(std::int64_t x, std::int64_t y) {
@@ -164,12 +179,16 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
     penX_ = x;
     penY_ = y;
     const I128 dx = x - x0, dy = y - y0;
-    if ((dx == 0 && dy == 0) || target_.Empty()) return;
+    if ((dx == 0 && dy == 0) || clip_.Width() <= 0 || clip_.Height() <= 0) return;
+    // Every pixel of the line lies between its end points.
+    const std::int64_t cl = clip_.Left, ct = clip_.Top, cr = clip_.Right, cb = clip_.Bottom;
+    if (std::max<I128>(x0, x) < cl || std::min<I128>(x0, x) >= cr || std::max<I128>(y0, y) < ct ||
+        std::min<I128>(y0, y) >= cb)
+        return;
 
-    // A line wholly on the raster (the usual case: marker symbols, box edges) needs no clipping and
-    // fits 64-bit arithmetic; it sets exactly the pixels the general path below would.
-    const std::int64_t w = target_.Width(), h = target_.Height();
-    if (x0 >= 0 && x0 < w && x >= 0 && x < w && y0 >= 0 && y0 < h && y >= 0 && y < h) {
+    // A line wholly inside the clip (the usual case: marker symbols, box edges) needs no clipping
+    // and fits 64-bit arithmetic; it sets exactly the pixels the general path below would.
+    if (x0 >= cl && x0 < cr && x >= cl && x < cr && y0 >= ct && y0 < cb && y >= ct && y < cb) {
         const std::int64_t ddx = x - std::int64_t(x0), ddy = y - std::int64_t(y0);
         const bool alongX = std::abs(ddx) >= std::abs(ddy);
         const std::int64_t b = alongX ? std::abs(ddx) : std::abs(ddy),
@@ -200,8 +219,9 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
     const bool xMajor = Abs(dx) >= Abs(dy);
     const I128 major0 = xMajor ? x0 : y0, minor0 = xMajor ? y0 : x0;
     const I128 dMajor = xMajor ? dx : dy, dMinor = xMajor ? dy : dx;
-    const I128 majorLimit = xMajor ? target_.Width() : target_.Height();
-    const I128 minorLimit = xMajor ? target_.Height() : target_.Width();
+    // The clip along each axis: lo .. hi - 1.
+    const I128 majorLo = xMajor ? cl : ct, majorHi = xMajor ? cr : cb;
+    const I128 minorLo = xMajor ? ct : cl, minorHi = xMajor ? cb : cr;
     const int majorDir = dMajor > 0 ? 1 : -1, minorDir = dMinor >= 0 ? 1 : -1;
     const U128 b = U128(Abs(dMajor)), a = U128(Abs(dMinor));  // a <= b < 2^64
 
@@ -211,20 +231,20 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
         return I128(p / b + (2 * (p % b) >= b ? 1 : 0));
     };
 
-    // The steps whose major coordinate lies on the raster...
+    // The steps whose major coordinate lies inside the clip...
     I128 first = 0, last = I128(b) - 1;
     if (majorDir > 0) {
-        first = std::max(first, -major0);
-        last = std::min(last, majorLimit - 1 - major0);
+        first = std::max(first, majorLo - major0);
+        last = std::min(last, majorHi - 1 - major0);
     } else {
-        first = std::max(first, major0 - (majorLimit - 1));
-        last = std::min(last, major0);
+        first = std::max(first, major0 - (majorHi - 1));
+        last = std::min(last, major0 - majorLo);
     }
     if (first > last) return;
     // ... narrowed to those whose minor coordinate does too. Offsets never decrease with i, so
     // the bounds are found by bisection.
-    const I128 lowOffset = minorDir > 0 ? -minor0 : minor0 - (minorLimit - 1);
-    const I128 highOffset = minorDir > 0 ? minorLimit - 1 - minor0 : minor0;
+    const I128 lowOffset = minorDir > 0 ? minorLo - minor0 : minor0 - (minorHi - 1);
+    const I128 highOffset = minorDir > 0 ? minorHi - 1 - minor0 : minor0 - minorLo;
     if (offset(first) < lowOffset) {
         I128 below = first, at = last + 1;  // offset(below) is too small; at is the first that is not
         while (at - below > 1) {
@@ -263,10 +283,8 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
 
 void RasterCanvas::FillClipped(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
                                RasterPixel pixel) {
-    const std::int64_t x0 = std::max<std::int64_t>(left, 0),
-                       x1 = std::min<std::int64_t>(right, target_.Width());
-    const std::int64_t y0 = std::max<std::int64_t>(top, 0),
-                       y1 = std::min<std::int64_t>(bottom, target_.Height());
+    const std::int64_t x0 = std::max(left, clip_.Left), x1 = std::min(right, clip_.Right);
+    const std::int64_t y0 = std::max(top, clip_.Top), y1 = std::min(bottom, clip_.Bottom);
     if (x0 >= x1 || y0 >= y1) return;
     for (std::int64_t y = y0; y < y1; ++y) {
         RasterPixel* row = RowPixels(target_, int(y));
@@ -289,16 +307,16 @@ void RasterCanvas::FillRect(const TRect& r) {
 }
 
 void RasterCanvas::CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) {
-    Transfer(target_, Widen(dest), source, Widen(src));
+    Transfer(target_, clip_, Widen(dest), source, Widen(src));
 }
 
 void RasterCanvas::Draw(std::int64_t x, std::int64_t y, const Bitmap& source) {
     const WideRect dest{x, y, I128(x) + source.Width(), I128(y) + source.Height()};
-    Transfer(target_, dest, source, WideRect{0, 0, source.Width(), source.Height()});
+    Transfer(target_, clip_, dest, source, WideRect{0, 0, source.Width(), source.Height()});
 }
 
 void RasterCanvas::StretchDraw(const TRect& dest, const Bitmap& source) {
-    Transfer(target_, Widen(dest), source, WideRect{0, 0, source.Width(), source.Height()});
+    Transfer(target_, clip_, Widen(dest), source, WideRect{0, 0, source.Width(), source.Height()});
 }
 
 }  // namespace curvana

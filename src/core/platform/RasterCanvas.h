@@ -44,6 +44,8 @@ class RasterCanvas : public Canvas {
     void CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) override;
     void Draw(std::int64_t x, std::int64_t y, const Bitmap& source) override;
     void StretchDraw(const TRect& dest, const Bitmap& source) override;
+    void SetClip(const TRect& r) override;
+    void ResetClip() override;
 
     // The pen position.
     std::int64_t PenX() const { return penX_; }
@@ -54,6 +56,7 @@ class RasterCanvas : public Canvas {
                      RasterPixel pixel);
 
     Bitmap& target_;
+    TRect clip_;  // the part of the raster drawing reaches
     TColor penColor_ = clBlack;
     TColor brushColor_ = clWhite;
     std::int64_t penX_ = 0;

@@ -128,6 +128,15 @@ void PainterCanvas::StretchDraw(const TRect& dest, const Bitmap& source) {
     CopyRect(dest, source, {0, 0, source.Width(), source.Height()});
 }
 
+void PainterCanvas::SetClip(const TRect& r) {
+    const QRect visible = Visible(r);
+    painter_.setClipRect(visible.isNull() ? QRect(bounds_.topLeft(), QSize(0, 0)) : visible);
+}
+
+void PainterCanvas::ResetClip() {
+    painter_.setClipping(false);
+}
+
 PrinterSurface::PrinterSurface(QPrinter& printer) : printer_(printer) {}
 
 PrinterSurface::~PrinterSurface() {

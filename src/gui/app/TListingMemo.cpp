@@ -17,45 +17,46 @@ QTextCursor TListingMemo::CursorAtBlock(int i) const {
 }
 
 std::string TListingMemo::Line(int i) const {
-    if (i < 0 || i >= count_) return {};
-    return document()->findBlockByNumber(i).text().toStdString();
+    if (i < 0 || i >= Count()) return {};
+    return lines_[std::size_t(i)];
 }
 
 void TListingMemo::Replace(int i, const std::string& text) {
-    if (i < 0 || i >= count_) return;
+    if (i < 0 || i >= Count()) return;
     QTextCursor cursor = CursorAtBlock(i);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     cursor.insertText(QString::fromStdString(text));
+    lines_[std::size_t(i)] = text;
 }
 
 void TListingMemo::InsertBefore(int i, const std::string& text) {
-    if (i < 0 || i > count_) return;
-    if (i == count_) {
+    if (i < 0 || i > Count()) return;
+    if (i == Count()) {
         Append(text);
         return;
     }
     QTextCursor cursor = CursorAtBlock(i);
     cursor.insertText(QString::fromStdString(text));
     cursor.insertBlock();
-    ++count_;
+    lines_.insert(lines_.begin() + i, text);
 }
 
 void TListingMemo::Append(const std::string& text) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    if (count_ > 0) cursor.insertBlock();
+    if (!lines_.empty()) cursor.insertBlock();
     cursor.insertText(QString::fromStdString(text));
-    ++count_;
+    lines_.push_back(text);
 }
 
 void TListingMemo::Delete(int i) {
-    if (i < 0 || i >= count_) return;
-    if (count_ == 1) {
+    if (i < 0 || i >= Count()) return;
+    if (Count() == 1) {
         Clear();
         return;
     }
     QTextCursor cursor;
-    if (i == count_ - 1) {  // the last line goes with the line break before it
+    if (i == Count() - 1) {  // the last line goes with the line break before it
         cursor = CursorAtBlock(i - 1);
         cursor.movePosition(QTextCursor::EndOfBlock);
         cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
@@ -64,17 +65,17 @@ void TListingMemo::Delete(int i) {
         cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
     }
     cursor.removeSelectedText();
-    --count_;
+    lines_.erase(lines_.begin() + i);
 }
 
 void TListingMemo::Clear() {
     clear();
-    count_ = 0;
+    lines_.clear();
 }
 
 QStringList TListingMemo::Lines() const {
     QStringList lines;
-    for (int i = 0; i < count_; ++i)
+    for (int i = 0; i < Count(); ++i)
         lines << document()->findBlockByNumber(i).text();
     return lines;
 }

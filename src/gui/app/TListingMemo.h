@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <string>
+#include <vector>
 
 #include "document/Listing.h"
 
@@ -14,7 +16,7 @@ class TListingMemo : public QPlainTextEdit, public LineSink {
   public:
     explicit TListingMemo(QWidget* parent = nullptr);
 
-    int Count() const override { return count_; }
+    int Count() const override { return int(lines_.size()); }
     std::string Line(int i) const override;
     void Replace(int i, const std::string& text) override;
     void InsertBefore(int i, const std::string& text) override;
@@ -34,7 +36,9 @@ class TListingMemo : public QPlainTextEdit, public LineSink {
   private:
     QTextCursor CursorAtBlock(int i) const;
 
-    int count_ = 0;
+    // The lines as they stand in the text, so that comparing the listing with a new one during a
+    // drag reads no text blocks.
+    std::vector<std::string> lines_;
 };
 
 }  // namespace curvana
