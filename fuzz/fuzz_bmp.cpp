@@ -1,9 +1,11 @@
-// Feeds arbitrary bytes to the BMP reader. Whatever it accepts is written back and read again,
-// which must give the same picture. Pictures of more than kRoundTripPixels pixels (a few bytes of
+// Feeds arbitrary bytes to the BMP reader, both from memory and as a file's buffer (where the
+// picture may keep its rows in place); both must agree. Whatever it accepts is written back and read
+// again, which must give the same picture. Pictures of more than kRoundTripPixels pixels (a few bytes of
 // run-length codes can describe 2^28 of them) are only read, so that every run stays quick.
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 
 #include "platform/BmpReader.h"
@@ -28,7 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (std::int64_t(picture.Width()) * picture.Height() > kRoundTripPixels) return 0;
-    const Bitmap again = ReadBmp(EncodeBmp(picture));
+    FileBytes file;
+    file.data = std::shared_ptr<std::uint8_t[]>(new std::uint8_t[size + 1]);
+    std::memcpy(file.data.get(), data, size);
+    file.size = size;
+    const std::vector<std::uint8_t> encoded = EncodeBmp(picture);
+    {
+        const Bitmap inPlace = ReadBmp(file, 0);
+        Require(EncodeBmp(inPlace) == encoded);
+    }
+    const Bitmap again = ReadBmp(encoded);
     Require(again.Width() == picture.Width() && again.Height() == picture.Height());
     Require(again.Format() == picture.Format() && again.Palette() == picture.Palette());
     for (int y = 0; y < picture.Height(); ++y)

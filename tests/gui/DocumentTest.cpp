@@ -495,6 +495,8 @@ TEST_F(DocumentTest, ListingMemoTouchesOnlyTheLinesThatDiffer) {
         EXPECT_EQ(memo.Lines(), expected);
         EXPECT_EQ(memo.Count(), reference.Count());
         EXPECT_EQ(memo.toPlainText(), expected.join('\n'));
+        for (int i = 0; i < memo.Count(); ++i)  // the lines it compares with are the lines it shows
+            EXPECT_EQ(memo.Line(i), expected[i].toStdString()) << i;
     }
 
     // A change in line 2 leaves the user's selection on line 0 alone.
