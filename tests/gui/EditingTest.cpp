@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -272,6 +273,34 @@ TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {
     QTest::mouseRelease(view, Qt::LeftButton, {}, At({60, 60}));
     QTest::mouseMove(view, {beyond(), At({60, 60}).y()});
     EXPECT_EQ(bar->value(), std::min(bar->maximum(), start + 2 * bar->singleStep())) << "only while dragging";
+}
+
+TEST_F(EditingTest, DraggingPastTheWindowsOwnEdgeScrollsItsViewOneLinePerMove) {
+    Open();
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    child->resize(160, 110);  // shows less than the picture: the window gets scroll bars of its own
+    QCoreApplication::processEvents();
+    auto* scroll = child->findChild<QAbstractScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    QScrollBar* bar = scroll->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 2 * bar->singleStep());
+    ASSERT_EQ(bar->value(), 0);
+    TPictureView* view = child->View();
+    QTest::mousePress(view, Qt::LeftButton, {}, At({60, 60}));
+    // Three pixels below the window's view, wherever it has been scrolled to.
+    auto below = [&] {
+        return view->mapFrom(scroll->viewport(), QPoint(0, scroll->viewport()->height() + 3)).y();
+    };
+    QTest::mouseMove(view, {At({60, 60}).x(), below()});
+    QTest::mouseMove(view, {At({60, 60}).x(), below()});
+    EXPECT_EQ(bar->value(), 2 * bar->singleStep());
+    // The second move was one line short of where the pointer is now; picture rows start 10 below.
+    EXPECT_EQ(Doc().SingleMarkers[0]->Y, below() - bar->singleStep() - 10)
+        << "the marker follows the pointer";
+    QTest::mouseRelease(view, Qt::LeftButton, {}, At({60, 60}));
+    QTest::mouseMove(view, {At({60, 60}).x(), below()});
+    EXPECT_EQ(bar->value(), 2 * bar->singleStep()) << "only while dragging";
+    EXPECT_EQ(scroll->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {

@@ -206,25 +206,42 @@ void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
 }
 
 void TChildForm::AutoScroll(int x, int y) {
-    QMdiArea* area = mdiArea();
-    if (!area) return;
-    const QPoint at = view_->mapTo(area->viewport(), QPoint(x, y));
-    const QRect r = area->viewport()->rect();
-    QScrollBar* bar = nullptr;
-    auto action = QAbstractSlider::SliderSingleStepAdd;
-    if (at.x() < 0) {
-        bar = area->horizontalScrollBar();
-        action = QAbstractSlider::SliderSingleStepSub;
-    } else if (at.x() > r.right()) {
-        bar = area->horizontalScrollBar();
-    } else if (at.y() < 0) {
-        bar = area->verticalScrollBar();
-        action = QAbstractSlider::SliderSingleStepSub;
-    } else if (at.y() > r.bottom()) {
-        bar = area->verticalScrollBar();
+    bool scrolled = false;
+    // The main window's document area: one line in the first direction the pointer is beyond it.
+    if (QMdiArea* area = mdiArea()) {
+        const QPoint at = view_->mapTo(area->viewport(), QPoint(x, y));
+        const QRect r = area->viewport()->rect();
+        QScrollBar* bar = nullptr;
+        auto action = QAbstractSlider::SliderSingleStepAdd;
+        if (at.x() < 0) {
+            bar = area->horizontalScrollBar();
+            action = QAbstractSlider::SliderSingleStepSub;
+        } else if (at.x() > r.right()) {
+            bar = area->horizontalScrollBar();
+        } else if (at.y() < 0) {
+            bar = area->verticalScrollBar();
+            action = QAbstractSlider::SliderSingleStepSub;
+        } else if (at.y() > r.bottom()) {
+            bar = area->verticalScrollBar();
+        }
+        if (bar) {
+            bar->triggerAction(action);
+            scrolled = true;
+        }
     }
-    if (!bar) return;
-    bar->triggerAction(action);
+    // The document window's own view of a picture larger than the window: one line along each
+    // axis the pointer has left it by, so that the marker stays in sight as it is dragged on.
+    const QPoint inView = view_->mapTo(scroll_->viewport(), QPoint(x, y));
+    const QRect own = scroll_->viewport()->rect();
+    auto step = [&scrolled](QScrollBar* bar, int position, int last) {
+        const int before = bar->value();
+        if (position < 0) bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        if (position > last) bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        scrolled = scrolled || bar->value() != before;
+    };
+    step(scroll_->horizontalScrollBar(), inView.x(), own.right());
+    step(scroll_->verticalScrollBar(), inView.y(), own.bottom());
+    if (!scrolled) return;
     // The window has moved under the pointer: show all of it again at once.
     view_->Repaint();
     view_->repaint();
