@@ -1,8 +1,10 @@
-// Feeds arbitrary bytes to the project reader. Whatever it accepts is written back, and that must
-// read again.
+// Feeds arbitrary bytes to the project reader, from memory and as a file's content (where the
+// picture may keep its rows in the file's buffer); both must read the same project. Whatever it
+// accepts is written back, and that must read again.
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 #include <sstream>
 #include <string>
@@ -22,6 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ostringstream out;
     WriteProject(*doc, out);
     const std::string bytes = out.str();
+    {
+        FileBytes file;
+        file.data = std::shared_ptr<std::uint8_t[]>(new std::uint8_t[size + 1]);
+        std::memcpy(file.data.get(), data, size);
+        file.size = size;
+        std::ostringstream again;
+        try {
+            WriteProject(*ReadProject(file), again);
+        } catch (const ProjectError&) {
+            std::abort();  // read from memory it was sound
+        }
+        if (again.str() != bytes) std::abort();
+    }
     try {
         ReadProject(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     } catch (const ProjectError&) {

@@ -241,11 +241,15 @@ std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data) {
     return ReadProjectFrom(data, nullptr);
 }
 
+std::unique_ptr<PlotDocument> ReadProject(const FileBytes& file) {
+    return ReadProjectFrom(file.Span(), &file);
+}
+
 std::unique_ptr<PlotDocument> LoadProjectFile(const std::string& path) {
     const std::string corrupted = "File " + ExtractFileName(path) + " is corrupted.";
     try {
         const FileBytes file = ReadFileBytes(path);
-        auto doc = ReadProjectFrom(file.Span(), &file);
+        auto doc = ReadProject(file);
         doc->Caption = ExtractFileName(path);
         doc->DocumentFolder = ExtractFilePath(path);
         return doc;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "document/PlotDocument.h"
+#include "platform/FileBytes.h"
 
 namespace curvana {
 
@@ -31,6 +32,8 @@ void SaveToFile(PlotDocument& doc, const std::string& path);
 // ProjectError with a short reason and leaves nothing behind. A plot type code of 1 to 4 becomes the
 // program's chosen plot type (before anything else can fail, as the choice of a damaged file stays).
 std::unique_ptr<PlotDocument> ReadProject(std::span<const std::uint8_t> data);
+// The same from a file's whole content; the picture may keep its rows in the file's buffer.
+std::unique_ptr<PlotDocument> ReadProject(const FileBytes& file);
 
 // Reads the project file at path; every failure throws ProjectError with the message
 // "File " + file name + " is corrupted.". Caption and DocumentFolder come from the path.
