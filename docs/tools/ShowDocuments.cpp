@@ -64,7 +64,8 @@ double Response(double t) {
 
 int main(int argc, char* argv[]) {
     // CHART.bmp PROJECT.cvn (written here) [drag]: with "drag", a series marker is dragged with real
-    // mouse events three seconds after start, for checking that the drag leaves no marks behind.
+    // mouse events three seconds after start, past the bottom of the window's view (which scrolls it),
+    // for checking that the drag leaves no marks behind.
     if (argc != 3 && argc != 4) return 2;
     QApplication app(argc, argv);
     QtDialogs dialogs;
@@ -129,7 +130,7 @@ int main(int argc, char* argv[]) {
             send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
             send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
             send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-            for (int i = 0; i < 40; ++i) {
+            for (int i = 0; i < 70; ++i) {  // on past the window's bottom edge, which scrolls its view
                 at += QPoint(3, i % 2 ? 2 : 1);
                 send(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
                 QApplication::processEvents();
