@@ -1,12 +1,12 @@
 #include "platform/Bitmap.h"
 
-#include "platform/LargeBlock.h"
-
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <stdexcept>
+
+#include "platform/LargeBlock.h"
 
 namespace curvana {
 
@@ -98,9 +98,7 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
     height_ = height;
     stride_ = StrideFor(width, format.bitsPerPixel);
     if (ByteSize() > 0) {
-        BlockPtr block = AllocateBlock(ByteSize());
-        const BlockDeleter deleter = block.get_deleter();
-        bits_.reset(block.release(), deleter);
+        bits_ = std::shared_ptr<std::uint8_t[]>(AllocateBlock(ByteSize()));
     }
     PrepareConversion();
 }
@@ -108,8 +106,7 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : format_(format) {
 void Bitmap::Detach() {
     BlockPtr block = AllocateBlock(ByteSize());
     std::memcpy(block.get(), bits_.get(), ByteSize());
-    const BlockDeleter deleter = block.get_deleter();
-    bits_.reset(block.release(), deleter);
+    bits_ = std::shared_ptr<std::uint8_t[]>(std::move(block));
 }
 
 void Bitmap::MakeRowsTopDown() {
@@ -118,8 +115,7 @@ void Bitmap::MakeRowsTopDown() {
     BlockPtr block = AllocateBlock(ByteSize());
     for (int y = 0; y < height_; ++y)
         std::memcpy(block.get() + std::size_t(y) * stride_, bits_.get() + RowOffset(y), stride_);
-    const BlockDeleter deleter = block.get_deleter();
-    bits_.reset(block.release(), deleter);
+    bits_ = std::shared_ptr<std::uint8_t[]>(std::move(block));
     bottomUp_ = false;
 }
 

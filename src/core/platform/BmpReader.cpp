@@ -164,10 +164,6 @@ void CheckIndices(const Bitmap& b, std::size_t colours) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // Reads the picture in data; with a buffer that holds data, the rows may stay where they lie in it.
 Bitmap ReadPicture(std::span<const std::uint8_t> data, const std::shared_ptr<std::uint8_t[]>* buffer) {
     const std::uint8_t* p = data.data();
