@@ -161,6 +161,14 @@ TEST(RasterCanvasTest, ClippedDrawingChangesOnlyTheClipAndThereAsUnclipped) {
         drawings[d](canvas);
         EXPECT_EQ(Changed(raster), Changed(unclipped)) << "drawing " << d;
     }
+    // A raster made smaller under a canvas clipped to its old size is still never drawn past.
+    Bitmap raster = MakeRaster(25, 20);
+    RasterCanvas canvas(raster);
+    canvas.SetClip({0, 0, 25, 20});
+    raster = MakeRaster(6, 5);
+    for (const auto& draw : drawings)
+        draw(canvas);
+    EXPECT_FALSE(Changed(raster).empty());
 }
 
 TEST(RasterCanvasTest, LinesSetTheStartButNotTheEnd) {

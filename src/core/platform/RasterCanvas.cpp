@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
@@ -157,16 +158,23 @@ RasterCanvas::RasterCanvas(Bitmap& target) : target_(target) {
 }
 
 void RasterCanvas::SetClip(const TRect& r) {
-    clip_ = {std::clamp<std::int64_t>(r.Left, 0, target_.Width()),
-             std::clamp<std::int64_t>(r.Top, 0, target_.Height()),
-             std::clamp<std::int64_t>(r.Right, 0, target_.Width()),
-             std::clamp<std::int64_t>(r.Bottom, 0, target_.Height())};
-    if (clip_.Right < clip_.Left) clip_.Right = clip_.Left;
-    if (clip_.Bottom < clip_.Top) clip_.Bottom = clip_.Top;
+    clip_ = r;
 }
 
 void RasterCanvas::ResetClip() {
-    clip_ = {0, 0, target_.Width(), target_.Height()};
+    clip_ = {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::min(),
+             std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::max()};
+}
+
+TRect RasterCanvas::Clip() const {
+    // Against the raster's size as it is now, so that a clip never reaches past it.
+    TRect c{std::clamp<std::int64_t>(clip_.Left, 0, target_.Width()),
+            std::clamp<std::int64_t>(clip_.Top, 0, target_.Height()),
+            std::clamp<std::int64_t>(clip_.Right, 0, target_.Width()),
+            std::clamp<std::int64_t>(clip_.Bottom, 0, target_.Height())};
+    c.Right = std::max(c.Right, c.Left);
+    c.Bottom = std::max(c.Bottom, c.Top);
+    return c;
 }
 
 void RasterCanvas::MoveTo(std::int64_t x, std::int64_t y) {
@@ -179,9 +187,10 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
     penX_ = x;
     penY_ = y;
     const I128 dx = x - x0, dy = y - y0;
-    if ((dx == 0 && dy == 0) || clip_.Width() <= 0 || clip_.Height() <= 0) return;
+    const TRect clip = Clip();
+    if ((dx == 0 && dy == 0) || clip.Width() <= 0 || clip.Height() <= 0) return;
     // Every pixel of the line lies between its end points.
-    const std::int64_t cl = clip_.Left, ct = clip_.Top, cr = clip_.Right, cb = clip_.Bottom;
+    const std::int64_t cl = clip.Left, ct = clip.Top, cr = clip.Right, cb = clip.Bottom;
     if (std::max<I128>(x0, x) < cl || std::min<I128>(x0, x) >= cr || std::max<I128>(y0, y) < ct ||
         std::min<I128>(y0, y) >= cb)
         return;
@@ -283,8 +292,9 @@ void RasterCanvas::LineTo(std::int64_t x, std::int64_t y) {
 
 void RasterCanvas::FillClipped(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
                                RasterPixel pixel) {
-    const std::int64_t x0 = std::max(left, clip_.Left), x1 = std::min(right, clip_.Right);
-    const std::int64_t y0 = std::max(top, clip_.Top), y1 = std::min(bottom, clip_.Bottom);
+    const TRect clip = Clip();
+    const std::int64_t x0 = std::max(left, clip.Left), x1 = std::min(right, clip.Right);
+    const std::int64_t y0 = std::max(top, clip.Top), y1 = std::min(bottom, clip.Bottom);
     if (x0 >= x1 || y0 >= y1) return;
     for (std::int64_t y = y0; y < y1; ++y) {
         RasterPixel* row = RowPixels(target_, int(y));
@@ -307,16 +317,16 @@ void RasterCanvas::FillRect(const TRect& r) {
 }
 
 void RasterCanvas::CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) {
-    Transfer(target_, clip_, Widen(dest), source, Widen(src));
+    Transfer(target_, Clip(), Widen(dest), source, Widen(src));
 }
 
 void RasterCanvas::Draw(std::int64_t x, std::int64_t y, const Bitmap& source) {
     const WideRect dest{x, y, I128(x) + source.Width(), I128(y) + source.Height()};
-    Transfer(target_, clip_, dest, source, WideRect{0, 0, source.Width(), source.Height()});
+    Transfer(target_, Clip(), dest, source, WideRect{0, 0, source.Width(), source.Height()});
 }
 
 void RasterCanvas::StretchDraw(const TRect& dest, const Bitmap& source) {
-    Transfer(target_, clip_, Widen(dest), source, WideRect{0, 0, source.Width(), source.Height()});
+    Transfer(target_, Clip(), Widen(dest), source, WideRect{0, 0, source.Width(), source.Height()});
 }
 
 }  // namespace curvana

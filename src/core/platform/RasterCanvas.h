@@ -52,11 +52,13 @@ class RasterCanvas : public Canvas {
     std::int64_t PenY() const { return penY_; }
 
   private:
+    // The part of the raster drawing reaches: the clip cut to the raster.
+    TRect Clip() const;
     void FillClipped(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom,
                      RasterPixel pixel);
 
     Bitmap& target_;
-    TRect clip_;  // the part of the raster drawing reaches
+    TRect clip_;  // as set; drawing reaches its part that lies on the raster
     TColor penColor_ = clBlack;
     TColor brushColor_ = clWhite;
     std::int64_t penX_ = 0;
