@@ -28,7 +28,8 @@ namespace {
 // its reason.
 class FdStreamBuf : public std::streambuf {
   public:
-    explicit FdStreamBuf(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof buffer_); }
+    // With `toDisk`, what is written is handed to the disk as it goes (see StartWriteBack).
+    FdStreamBuf(int fd, bool toDisk) : fd_(fd), toDisk_(toDisk) { setp(buffer_, buffer_ + sizeof buffer_); }
     int Error() const { return error_; }
 
   protected:
@@ -82,7 +83,7 @@ class FdStreamBuf : public std::streambuf {
     // the rest is still being written and the closing flush has little left to wait for.
     void StartWriteBack() {
 #ifdef SYNC_FILE_RANGE_WRITE
-        if (written_ - started_ < kPiece) return;
+        if (!toDisk_ || written_ - started_ < kPiece) return;
         (void)::sync_file_range(fd_, off64_t(started_), off64_t(written_ - started_), SYNC_FILE_RANGE_WRITE);
         started_ = written_;
 #endif
@@ -91,6 +92,7 @@ class FdStreamBuf : public std::streambuf {
     static constexpr std::size_t kPiece = std::size_t(8) << 20;
 
     int fd_;
+    bool toDisk_;
     int error_ = 0;
     std::uint64_t written_ = 0;  // bytes written to the file
     std::uint64_t started_ = 0;  // bytes already handed to the disk
@@ -148,19 +150,23 @@ void WriteFileAtomically(const std::string& requested, const std::function<void(
     }
 
     // A replaced file keeps its permission bits; a new one has what open gave it under the umask.
+    // Only a file with something in it is worth waiting for the disk for: see the header.
     struct stat existing;
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+    bool replacing = false;
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
         (void)::fchmod(temp.fd, existing.st_mode & 0777);
+        replacing = existing.st_size > 0;
+    }
 
     {
-        FdStreamBuf buffer(temp.fd);
+        FdStreamBuf buffer(temp.fd, replacing);
         std::ostream stream(&buffer);
         write(stream);
         stream.flush();
         if (buffer.Error() != 0) ThrowSystemError(buffer.Error(), "Cannot write", path);
         if (!stream) ThrowSystemError(EIO, "Cannot write", path);
     }
-    if (::fsync(temp.fd) != 0) ThrowSystemError(errno, "Cannot write", path);
+    if (replacing && ::fsync(temp.fd) != 0) ThrowSystemError(errno, "Cannot write", path);
     int fd = temp.fd;
     temp.fd = -1;
     if (::close(fd) != 0 && errno != EINTR) ThrowSystemError(errno, "Cannot write", path);
@@ -169,6 +175,7 @@ void WriteFileAtomically(const std::string& requested, const std::function<void(
     temp.committed = true;
 
     // Make the new name itself last; a failure here loses nothing already written.
+    if (!replacing) return;
     std::string folder = ExtractFilePath(path);
     int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
