@@ -61,18 +61,18 @@ TEST(AtomicFileTest, PermissionsOfANormalFile) {
     const struct {
         mode_t umask;
         int existingMode;  // -1: no file there yet
+        const char* existing;
         mode_t expected;
     } cases[] = {
-        {022, -1, 0644},
-        {077, -1, 0600},
-        {022, 0640, 0640},  // a replaced file keeps its permission bits
-        {077, 0604, 0604},
+        {022, -1, "", 0644},      {077, -1, "", 0600},
+        {022, 0640, "old", 0640},                         // a replaced file keeps its permission bits
+        {077, 0604, "old", 0604}, {022, 0600, "", 0600},  // an empty one too
     };
     int n = 0;
     for (const auto& c : cases) {
         std::string path = folder.File("file" + std::to_string(n++));
         if (c.existingMode >= 0) {
-            WriteBytes(path, "old");
+            WriteBytes(path, c.existing);
             ::chmod(path.c_str(), mode_t(c.existingMode));
         }
         mode_t previous = ::umask(c.umask);
@@ -81,6 +81,7 @@ TEST(AtomicFileTest, PermissionsOfANormalFile) {
         struct stat st;
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, c.expected) << path;
+        EXPECT_EQ(ReadBytes(path), "new");
     }
 }
 
