@@ -64,9 +64,13 @@ TEST(AtomicFileTest, PermissionsOfANormalFile) {
         const char* existing;
         mode_t expected;
     } cases[] = {
-        {022, -1, "", 0644},      {077, -1, "", 0600},
-        {022, 0640, "old", 0640},                         // a replaced file keeps its permission bits
-        {077, 0604, "old", 0604}, {022, 0600, "", 0600},  // an empty one too
+        // a new file: what open gives under the umask
+        {022, -1, "", 0644},
+        {077, -1, "", 0600},
+        // a replaced file keeps its permission bits, an empty one too
+        {022, 0640, "old", 0640},
+        {077, 0604, "old", 0604},
+        {022, 0600, "", 0600},
     };
     int n = 0;
     for (const auto& c : cases) {
