@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "document/PlotDocument.h"
 #include "platform/RasterCanvas.h"
 #include "support/RasterTestSupport.h"
@@ -153,7 +155,12 @@ TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
     doc->AddSingleMarker({10, 10}, nullptr);
     doc->AddSingleMarker({20, 20}, nullptr);
     TMarkerLine& series = *doc->DataSeries[0];
+    // The selection stays on its point while points move between marker objects, and goes with it.
+    auto selected = [&doc] { return doc->Selected ? doc->Selected->Position() : TPoint{-1, -1}; };
+    doc->Select(&series.Marker(1), nullptr);
     doc->AddPointToNearestSeries({70, 66}, nullptr);
+    EXPECT_EQ(selected(), (TPoint{100, 50}));
+    EXPECT_EQ(doc->SelectedIndex(), 8);
     ASSERT_EQ(doc->MarkerList.size(), 9u);
     // After the box: the series' two objects, the single markers, then the series' new last slot.
     EXPECT_EQ(doc->MarkerList[4], &series.Marker(0));
@@ -166,17 +173,35 @@ TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
     ASSERT_EQ(doc->MarkerList.size(), 8u);
     EXPECT_EQ(series.Count(), 2);
     EXPECT_EQ(series.Marker(0).Position(), (TPoint{70, 66}));
+    EXPECT_EQ(selected(), (TPoint{100, 50}));
+    EXPECT_EQ(doc->SelectedIndex(), 5);
     doc->DeleteSeriesPoint(0, 0, nullptr);  // a series of two keeps its points
     EXPECT_EQ(series.Count(), 2);
     EXPECT_EQ(doc->MarkerList.size(), 8u);
 
-    const TMarker* second = doc->SingleMarkers[1].get();
+    TMarker* second = doc->SingleMarkers[1].get();
+    doc->Select(second, nullptr);
     doc->DeleteSingleMarker(0, nullptr);
     ASSERT_EQ(doc->SingleMarkers.size(), 1u);
     EXPECT_EQ(doc->SingleMarkers[0]->Position(), (TPoint{20, 20}));
     EXPECT_EQ(std::count(doc->MarkerList.begin(), doc->MarkerList.end(), second), 0);
+    EXPECT_EQ(selected(), (TPoint{20, 20}));
     doc->DeleteAllSingleMarkers(nullptr);
     EXPECT_EQ(doc->MarkerList.size(), 6u);
+    EXPECT_EQ(doc->Selected, nullptr);
+
+    // A deleted point, or its series, takes the selection along; other deletions leave it.
+    doc->AddPointToNearestSeries({120, 40}, nullptr);  // appended: (70, 66), (100, 50), (120, 40)
+    doc->AddSeries({10, 10}, {20, 10}, nullptr);
+    doc->Select(&series.Marker(1), nullptr);
+    doc->DeleteSeriesPoint(0, 1, nullptr);
+    EXPECT_EQ(doc->Selected, nullptr);
+    doc->Select(&series.Marker(1), nullptr);
+    doc->DeleteSeries(1, nullptr);
+    EXPECT_EQ(selected(), (TPoint{120, 40}));
+    doc->DeleteSeries(0, nullptr);
+    EXPECT_EQ(doc->Selected, nullptr);
+    EXPECT_EQ(doc->SelectedIndex(), -1);
 }
 
 TEST(PlotDocumentTest, DefaultSeriesNamesNeverReuseNumbers) {
@@ -230,24 +255,60 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
     MSize = saved;
 }
 
-TEST(PlotDocumentTest, EveryDragStepLeavesWhatAFullRepaintWouldShow) {
+TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
     // A crowded document on a picture whose every pixel differs, so that anything erased or drawn
     // in the wrong place shows: two series crossing each other, single markers on the picture's
-    // edges and on top of series markers, dragged at two zoom levels, on a raster that covers the
-    // whole client area and on one that covers only part of it (as a window scrolled down). A drag
-    // step draws the box last and a full repaint first, so the box keeps to the right of the
-    // picture, where nothing else goes.
+    // edges and on top of series markers, changed at two zoom levels, on a raster that covers the
+    // whole client area and on one that covers only part of it (as a window scrolled down).
     const std::int32_t saved = MSize;
     MSize = 4;
+    using Operation = std::function<void(PlotDocument&, DocumentView&)>;
+    const Operation first[] = {
+        // A third series across both and a point added to it where they cross.
+        [](auto& d, auto& v) {
+            d.AddSeries(TPoint{10, 44}, TPoint{84, 44}, &v);
+        },
+        [](auto& d, auto& v) {
+            d.AddPointToNearestSeries(TPoint{62, 44}, &v);
+        },
+        [](auto& d, auto& v) { d.Select(d.MarkerList[0], &v); },  // its outline goes with the drags
+    };
     struct Drag {
         int index;  // into MarkerList: 0 to 3 box corners, 4 to 13 series markers, 14 to 16 singles
         TPoint to;
     };
+    // The last one ends on the box's left edge, which lies under the series.
     const Drag drags[] = {
-        {5, {40, 40}}, {5, {41, 42}},  {5, {0, 0}},    {5, {85, 89}},  {7, {20, 20}}, {7, {22, 60}},
-        {9, {45, 45}}, {10, {44, 46}}, {12, {1, 88}},  {12, {45, 45}}, {13, {85, 0}}, {0, {100, 66}},
-        {0, {96, 55}}, {3, {116, 24}}, {1, {119, 89}}, {14, {40, 40}}, {14, {0, 45}}, {6, {85, 1}},
+        {5, {40, 40}},  {5, {41, 42}},  {5, {0, 0}},    {5, {85, 89}},  {7, {20, 20}},
+        {7, {22, 60}},  {9, {45, 45}},  {10, {44, 46}}, {12, {1, 88}},  {12, {45, 45}},
+        {13, {85, 0}},  {0, {100, 66}}, {0, {96, 55}},  {3, {116, 24}}, {1, {119, 89}},
+        {14, {40, 40}}, {14, {0, 45}},  {6, {85, 1}},   {5, {100, 50}},
     };
+    const Operation then[] = {
+        // A single marker under the series, colours for a series under another and a single marker,
+        // a selection nudged, and deletions.
+        [](auto& d, auto& v) {
+            d.AddSingleMarker(TPoint{44, 46}, &v);
+        },
+        [](auto& d, auto& v) { d.SetMarkerColor(*d.MarkerList[6], RGB(0, 0, 255), &v); },
+        [](auto& d, auto& v) { d.SetMarkerColor(*d.MarkerList[20], clRed, &v); },
+        [](auto& d, auto& v) { d.Select(d.MarkerList[9], &v); },
+        [](auto& d, auto& v) { d.NudgeSelected(1, 0, 10, v); },
+        [](auto& d, auto& v) { d.NudgeSelected(0, 1, 1, v); },
+        [](auto& d, auto& v) { d.DeleteSeriesPoint(0, 0, &v); },
+        [](auto& d, auto& v) { d.DeleteSingleMarker(0, &v); },
+        [](auto& d, auto& v) { d.DeleteSeries(1, &v); },
+        [](auto& d, auto& v) { d.DeleteAllSingleMarkers(&v); },
+        [](auto& d, auto& v) { d.Select(nullptr, &v); },
+    };
+    std::vector<Operation> steps(std::begin(first), std::end(first));
+    for (const Drag& drag : drags)
+        steps.push_back([drag](PlotDocument& d, DocumentView& v) {
+            d.DragIndex = drag.index;
+            d.DragTo(drag.to, v);
+            d.DragIndex = -1;
+        });
+    steps.insert(steps.end(), std::begin(then), std::end(then));
     for (int zoomIns : {0, 1}) {
         for (const std::int64_t originY : {0, 37}) {
             auto doc = NewDocument(120, 90);
@@ -279,10 +340,8 @@ TEST(PlotDocumentTest, EveryDragStepLeavesWhatAFullRepaintWouldShow) {
             RasterCanvas canvas(raster);
             DocumentView view{canvas, 0, originY};
             doc->FormPaint(view);
-            for (const Drag& d : drags) {
-                doc->DragIndex = d.index;
-                doc->DragTo(d.to, view);
-                doc->DragIndex = -1;
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                steps[i](*doc, view);
                 Bitmap expected = test::MakeRaster(raster.Width(), raster.Height());
                 RasterCanvas expectedCanvas(expected);
                 DocumentView expectedView{expectedCanvas, 0, originY};
@@ -291,8 +350,7 @@ TEST(PlotDocumentTest, EveryDragStepLeavesWhatAFullRepaintWouldShow) {
                 for (int y = 0; y < raster.Height(); ++y)
                     for (int x = 0; x < raster.Width(); ++x)
                         wrong += raster.PixelColor(x, y) != expected.PixelColor(x, y);
-                ASSERT_EQ(wrong, 0) << "marker " << d.index << " to " << d.to.X << "," << d.to.Y << " zoom "
-                                    << zoomIns << " origin " << originY;
+                ASSERT_EQ(wrong, 0) << "step " << i << ", zoom " << zoomIns << " origin " << originY;
             }
         }
     }

@@ -13,9 +13,43 @@
 #include "MainFormFixture.h"
 #include "app/TListingMemo.h"
 #include "document/TPictureView.h"
+#include "output/Printing.h"
+#include "platform/RasterCanvas.h"
 
 namespace curvana::test {
 namespace {
+
+// Right-clicks at a picture point; the menu, if one opens, picks choose (null: dismissed). Gives the
+// items shown, "-" for the separator and "(off)" after a disabled one.
+QStringList RightClick(TChildForm& child, TPoint at, QAction* choose) {
+    QStringList shown;
+    child.PopupExec = [&](QMenu& menu, const QPoint&) {
+        for (QAction* a : menu.actions())
+            if (a->isVisible())
+                shown << (a->isSeparator() ? "-" : a->text()) + (a->isEnabled() ? "" : " (off)");
+        return choose;
+    };
+    QTest::mousePress(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
+    QTest::mouseRelease(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
+    QCoreApplication::processEvents();  // the command runs after the press
+    return shown;
+}
+
+// A print job onto one raster page; the listing's text is dropped.
+class RasterPage : public PrintSurface {
+  public:
+    explicit RasterPage(Bitmap& page) : page_(page), canvas_(page) {}
+    std::int64_t PageWidth() const override { return page_.Width(); }
+    std::int64_t PageHeight() const override { return page_.Height(); }
+    Canvas& PageCanvas() override { return canvas_; }
+    void TextOut(std::int64_t, std::int64_t, const std::string&) override {}
+    std::int64_t TextHeight(const std::string&) override { return 10; }
+    void NewPage() override {}
+
+  private:
+    Bitmap& page_;
+    RasterCanvas canvas_;
+};
 
 // Editing with the mouse in a document window: a 200 by 100 picture whose box starts with corner 1
 // at (20, 90) and corner 4 at (180, 10), on scales 0 to 10 in both directions.
@@ -39,6 +73,19 @@ class EditingTest : public MainFormFixture {
         QCoreApplication::processEvents();
     }
     QString Panel(int n) const { return form->StatusPanels[std::size_t(n)]->text(); }
+    // The pixels of the window's raster that differ from a full repaint of the document.
+    int Unlike() {
+        const TPictureView& view = *child->View();
+        Bitmap full(view.Raster().Width(), view.Raster().Height(), PixelFormat::Raster32());
+        RasterCanvas canvas(full);
+        DocumentView at{canvas, view.RasterRect().x(), view.RasterRect().y()};
+        Doc().FormPaint(at);
+        int wrong = 0;
+        for (int y = 0; y < full.Height(); ++y)
+            for (int x = 0; x < full.Width(); ++x)
+                wrong += full.PixelColor(x, y) != view.Raster().PixelColor(x, y);
+        return wrong;
+    }
     std::vector<TPoint> Points(int series) {
         std::vector<TPoint> points;
         for (const auto& m : Doc().DataSeries[std::size_t(series)]->Markers)
@@ -251,6 +298,67 @@ TEST_F(EditingTest, DragsRedrawAsTheyGoAndBoxCornersStop) {
     EXPECT_LT(stopped.X, 100) << "before the diagonal from corner 2 to corner 3";
 }
 
+TEST_F(EditingTest, EveryOperationLeavesTheWindowAsAFullRepaintWould) {
+    Open();
+    // Two series and a single marker where a third series, from (36, 82) to (100, 50), will cross.
+    Doc().AddSeries({40, 50}, {100, 90}, nullptr);
+    Doc().AddSeries({30, 70}, {110, 60}, nullptr);
+    Doc().AddSingleMarker({50, 70}, nullptr);
+    child->FormPaint();
+    QCoreApplication::processEvents();
+    dialogs.colors = {QColor(Qt::blue)};
+    const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+        {"add a series", [&] { form->AddDataSerie1->trigger(); }},
+        {"add a point to it",
+         [&] {
+             form->AddPointtoDataSerie1->trigger();
+             Press(At({68, 66}));
+         }},
+        {"select a marker",
+         [&] {
+             Press(At({40, 50}));
+         }},
+        {"move it with the keys",
+         [&] {
+             for (int i = 0; i < 5; ++i)
+                 QTest::keyClick(child->View(), Qt::Key_Right);
+             QTest::keyClick(child->View(), Qt::Key_Down, Qt::ShiftModifier);
+         }},
+        {"colour a series",
+         [&] {
+             RightClick(*child, {30, 70}, child->Color1);
+         }},
+        {"add a single marker on a series",
+         [&] {
+             form->AddSingleMarker1->trigger();
+             Press(At({86, 63}));
+         }},
+        {"drag a marker across",
+         [&] {
+             QTest::mousePress(child->View(), Qt::LeftButton, {}, At({100, 90}));
+             QTest::mouseMove(child->View(), At({90, 70}));
+             QTest::mouseMove(child->View(), At({60, 40}));
+             QTest::mouseRelease(child->View(), Qt::LeftButton, {}, At({60, 40}));
+         }},
+        {"clear the selection", [&] { QTest::keyClick(child->View(), Qt::Key_Escape); }},
+        {"delete a point",
+         [&] {
+             form->RemovePointFromDataSerie1->trigger();
+             Press(At({68, 66}));
+         }},
+    };
+    for (const auto& [what, step] : steps) {
+        step();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Unlike(), 0) << what;
+    }
+    EXPECT_EQ(Doc().DataSeries[2]->Count(), 2) << "every step did its work";
+    EXPECT_EQ(Doc().DataSeries[0]->Marker(0).Position(), (TPoint{45, 60}));
+    EXPECT_EQ(Doc().DataSeries[1]->Color, RGB(0, 0, 255));
+    EXPECT_EQ(Doc().SingleMarkers.size(), 2u);
+    EXPECT_EQ(Doc().DataSeries[0]->Marker(1).Position(), (TPoint{60, 40}));
+}
+
 TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {
     Open();
     Doc().AddSingleMarker({60, 60}, nullptr);
@@ -312,12 +420,72 @@ TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
     QTest::mouseMove(child->View(), At({120, 48}));
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) << "hidden off the marker";
 
-    QTest::mouseMove(child->View(), At({100, 50}));
-    child->View()->setFocus();
-    QTest::keyClick(child->View(), Qt::Key_Right);
-    QTest::keyClick(child->View(), Qt::Key_Up);
-    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{101, 49}));
-    EXPECT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "5.06 , 5.12"}));
+    // The arrow keys move the marker last pressed, wherever the pointer is, until Escape or a press
+    // on another marker; Shift moves ten pixels, as far as the picture reaches.
+    Doc().AddSingleMarker({60, 60}, nullptr);
+    const TPoint none{-1, -1};
+    struct Key {
+        TPoint press;  // a press there first, unless none
+        int key;
+        Qt::KeyboardModifiers shift;
+        TPoint first, second;  // the single markers after the key
+    };
+    const std::vector<Key> keys = {
+        {{100, 50}, Qt::Key_Right, {}, {101, 50}, {60, 60}},
+        {none, Qt::Key_Right, {}, {102, 50}, {60, 60}},
+        {none, Qt::Key_Right, {}, {103, 50}, {60, 60}},
+        {none, Qt::Key_Right, {}, {104, 50}, {60, 60}},
+        {none, Qt::Key_Right, {}, {105, 50}, {60, 60}},
+        {none, Qt::Key_Up, {}, {105, 49}, {60, 60}},  // now 5 pixels from where the pointer is
+        {none, Qt::Key_Right, Qt::ShiftModifier, {115, 49}, {60, 60}},
+        {none, Qt::Key_Down, Qt::ShiftModifier, {115, 59}, {60, 60}},
+        {{60, 60}, Qt::Key_Left, {}, {115, 59}, {59, 60}},
+        {none, Qt::Key_Escape, {}, {115, 59}, {59, 60}},
+        {none, Qt::Key_Left, {}, {115, 59}, {59, 60}},
+        {{116, 58}, Qt::Key_Down, Qt::ShiftModifier, {115, 69}, {59, 60}},
+        {none, Qt::Key_Right, Qt::ShiftModifier, {125, 69}, {59, 60}},
+        {{59, 60}, Qt::Key_Left, Qt::ShiftModifier, {125, 69}, {49, 60}},
+    };
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Key& k = keys[i];
+        if (k.press != none) Press(At(k.press));
+        QTest::keyClick(child->View(), Qt::Key(k.key), k.shift);
+        EXPECT_EQ(Doc().SingleMarkers[0]->Position(), k.first) << "key " << i;
+        EXPECT_EQ(Doc().SingleMarkers[1]->Position(), k.second) << "key " << i;
+    }
+    EXPECT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "6.56 , 2.62", "1.81 , 3.75"}));
+
+    // The selected marker has an outline on the screen (a black square 2 * MSize + 2 from its centre
+    // on this white picture), not in a print nor in the picture that is saved.
+    const QPoint selected = At({49, 60});
+    EXPECT_EQ(child->View()->ClientPixel(selected.x() - 10, selected.y() - 10), clBlack);
+    Bitmap page(200, 100, PixelFormat::Raster32());
+    RasterPage surface(page);
+    PrintDocument(Doc(), {}, surface);
+    EXPECT_EQ(page.PixelColor(49 - 8, 60), clBlack) << "the marker's arm";
+    EXPECT_EQ(page.PixelColor(49 - 10, 60 - 10), clWhite);
+    EXPECT_EQ(Doc().ZoomedPicture.PixelColor(49 - 10, 60 - 10), clWhite);
+    QTest::keyClick(child->View(), Qt::Key_Escape);
+    EXPECT_EQ(child->View()->ClientPixel(selected.x() - 10, selected.y() - 10), clWhite) << "and goes";
+
+    // Shift stops at the picture's edge; a box corner moves only where a drag would take it.
+    Press(At({180, 10}));
+    QTest::keyClick(child->View(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(child->View(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(Doc().Box.Marker(4).Position(), (TPoint{199, 10}));
+    Press(At({20, 10}));
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(child->View(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(Doc().Box.Marker(3).Position(), (TPoint{20, 80})) << "held above corner 1";
+
+    // Deleting the selected marker ends the selection.
+    Press(At({49, 60}));
+    form->DeleteSingleMarker1->trigger();
+    Press(At({49, 60}));
+    form->DeleteSingleMarker1->trigger();
+    ASSERT_EQ(Doc().SingleMarkers.size(), 1u);
+    QTest::keyClick(child->View(), Qt::Key_Left);
+    EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{125, 69}));
 
     auto wheel = [this](int turn) {
         const QPointF at(At({100, 50}));
@@ -330,22 +498,6 @@ TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
     wheel(-120);
     wheel(-120);
     EXPECT_EQ(Doc().ZoomLevel, -1);
-}
-
-// Right-clicks at a picture point; the menu, if one opens, picks choose (null: dismissed). Gives the
-// items shown, "-" for the separator and "(off)" after a disabled one.
-QStringList RightClick(TChildForm& child, TPoint at, QAction* choose) {
-    QStringList shown;
-    child.PopupExec = [&](QMenu& menu, const QPoint&) {
-        for (QAction* a : menu.actions())
-            if (a->isVisible())
-                shown << (a->isSeparator() ? "-" : a->text()) + (a->isEnabled() ? "" : " (off)");
-        return choose;
-    };
-    QTest::mousePress(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
-    QTest::mouseRelease(child.View(), Qt::RightButton, {}, QPoint(10 + at.X, 10 + at.Y));
-    QCoreApplication::processEvents();  // the command runs after the press
-    return shown;
 }
 
 TEST_F(EditingTest, MarkerMenuShowsWhatSuitsTheMarkerAndItsCommandsWork) {

@@ -12,11 +12,30 @@ namespace curvana {
 
 PlotType ChosenPlotType = PlotType::LinearLinear;
 
+namespace {
+
+// The smallest rectangle holding both; an empty one adds nothing.
+TRect Unite(const TRect& a, const TRect& b) {
+    if (a.Width() <= 0 || a.Height() <= 0) return b;
+    if (b.Width() <= 0 || b.Height() <= 0) return a;
+    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
+            std::max(a.Bottom, b.Bottom)};
+}
+
+// Half the side of the selection's outline, in screen pixels: its black square lies one pixel
+// outside the symbol's arms, its white one around that.
+std::int64_t OutlineReach() {
+    return 2 * std::int64_t(MSize) + 3;
+}
+
+}  // namespace
+
 PlotDocument::PlotDocument() = default;
 
 void PlotDocument::Initialize() {
     DragIndex = -1;
     PopupIndex = -1;
+    Selected = nullptr;
     AddPointMode = AddSingleMode = DeleteSingleMode = DeletePointMode = DeleteSeriesMode = false;
     XMin = XMax = YMin = YMax = 0.0;
     ZoomLevel = 0;
@@ -115,11 +134,40 @@ void PlotDocument::DrawMarkers(DocumentView& view) {
         s->Draw(view.canvas, ox, oy, z);
 }
 
-void PlotDocument::FormPaint(DocumentView& view) {
-    if (DragIndex >= 0) return;
+void PlotDocument::DrawSelection(DocumentView& view) const {
+    if (!Selected) return;
+    // A black square just outside the symbol's arms and a white one around it, so that the outline
+    // shows on any picture.
+    const std::int64_t x = Selected->ScreenX(OffsetX(view), ZoomFactor());
+    const std::int64_t y = Selected->ScreenY(OffsetY(view), ZoomFactor());
+    for (const std::int64_t r : {OutlineReach() - 1, OutlineReach()}) {
+        view.canvas.SetPenColor(r == OutlineReach() ? clWhite : clBlack);
+        view.canvas.MoveTo(x - r, y - r);
+        view.canvas.LineTo(x + r, y - r);
+        view.canvas.LineTo(x + r, y + r);
+        view.canvas.LineTo(x - r, y + r);
+        view.canvas.LineTo(x - r, y - r);
+    }
+}
+
+void PlotDocument::PaintAll(DocumentView& view) {
     PaintSurround(view);
     view.canvas.Draw(OffsetX(view), OffsetY(view), ZoomedPicture);
     DrawMarkers(view);
+    DrawSelection(view);
+}
+
+void PlotDocument::FormPaint(DocumentView& view) {
+    if (DragIndex >= 0) return;
+    view.canvas.ResetClip();
+    PaintAll(view);
+}
+
+void PlotDocument::RedrawArea(const TRect& area, DocumentView& view) {
+    if (area.Width() <= 0 || area.Height() <= 0) return;
+    view.canvas.SetClip(area);
+    PaintAll(view);
+    view.canvas.ResetClip();
 }
 
 TPoint PlotDocument::WindowToPicture(std::int64_t x, std::int64_t y) const {
@@ -192,7 +240,7 @@ std::string PlotDocument::DefaultSeriesName() const {
 void PlotDocument::AddSeries(TPoint p1, TPoint p2, DocumentView* view) {
     DataSeries.push_back(std::make_unique<TMarkerLine>(p1, p2));
     TMarkerLine& series = *DataSeries.back();
-    if (view) series.Draw(view->canvas, OffsetX(*view), OffsetY(*view), ZoomFactor());
+    if (view) RedrawArea(SeriesArea(series, *view), *view);
     series.Name = DefaultSeriesName();
     MarkerList.push_back(&series.Marker(0));
     MarkerList.push_back(&series.Marker(1));
@@ -215,10 +263,20 @@ void PlotDocument::AddPointToNearestSeries(TPoint p, DocumentView* view) {
     }
     if (!target) return;
     const int lower = std::min(index, neighbour), upper = std::max(index, neighbour);
-    const double z = ZoomFactor();
-    if (view) target->EraseMarker(view->canvas, ZoomedPicture, upper, OffsetX(*view), OffsetY(*view), z);
+    // The segment between lower and upper goes, two segments to p come: all of it lies around
+    // those three points.
+    TRect changed;
+    if (view) {
+        TMarker at;
+        at.SetPosition(p);
+        changed = Unite(AreaAround(at, *view), AreaAround(target->Marker(upper), *view));
+        if (lower >= 0) changed = Unite(changed, AreaAround(target->Marker(lower), *view));
+    }
+    const int slot = lower >= 0 ? upper : (upper == 0 ? 0 : target->Count());
+    const int selected = SelectedSlot(target->Markers);
     target->InsertMarker(p, lower, upper);
-    if (view) target->Draw(view->canvas, OffsetX(*view), OffsetY(*view), z);
+    FollowSelection(target->Markers, selected, slot, 1);
+    if (view) RedrawArea(changed, *view);
     MarkerList.push_back(target->Markers.back().get());
     UpDateMemo(2);
 }
@@ -226,14 +284,16 @@ void PlotDocument::AddPointToNearestSeries(TPoint p, DocumentView* view) {
 void PlotDocument::AddSingleMarker(TPoint p, DocumentView* view) {
     auto marker = std::make_unique<TMarker>();
     marker->SetPosition(p);
-    if (view) marker->Draw(view->canvas, OffsetX(*view), OffsetY(*view), ZoomFactor());
+    TMarker& added = *marker;
     MarkerList.push_back(marker.get());
     SingleMarkers.push_back(std::move(marker));
+    if (view) RedrawArea(AreaAround(added, *view), *view);
     UpDateMemo(2);
 }
 
 void PlotDocument::DeleteSeries(int index, DocumentView* view) {
     if (index < 0 || index >= int(DataSeries.size())) return;
+    if (SelectedSlot(DataSeries[std::size_t(index)]->Markers) >= 0) Selected = nullptr;
     for (const auto& m : DataSeries[std::size_t(index)]->Markers)
         RemoveFromMarkerList(m.get());
     DataSeries.erase(DataSeries.begin() + index);
@@ -245,14 +305,17 @@ void PlotDocument::DeleteSeriesPoint(int seriesIndex, int slot, DocumentView* vi
     if (seriesIndex < 0 || seriesIndex >= int(DataSeries.size())) return;
     TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
     if (series.Count() <= 2 || slot < 0 || slot >= series.Count()) return;
+    const int selected = SelectedSlot(series.Markers);
     RemoveFromMarkerList(series.Markers.back().get());
     series.DeleteMarker(slot);
+    FollowSelection(series.Markers, selected, slot, -1);
     if (view) FormPaint(*view);
     UpDateMemo(0);
 }
 
 void PlotDocument::DeleteSingleMarker(int slot, DocumentView* view) {
     if (slot < 0 || slot >= int(SingleMarkers.size())) return;
+    const int selected = SelectedSlot(SingleMarkers);
     RemoveFromMarkerList(SingleMarkers.back().get());
     for (std::size_t k = std::size_t(slot) + 1; k < SingleMarkers.size(); ++k) {
         TMarker& to = *SingleMarkers[k - 1];
@@ -262,16 +325,62 @@ void PlotDocument::DeleteSingleMarker(int slot, DocumentView* view) {
         to.Color = from.Color;
     }
     SingleMarkers.pop_back();
+    FollowSelection(SingleMarkers, selected, slot, -1);
     if (view) FormPaint(*view);
     UpDateMemo(0);
 }
 
 void PlotDocument::DeleteAllSingleMarkers(DocumentView* view) {
+    if (SelectedSlot(SingleMarkers) >= 0) Selected = nullptr;
     for (const auto& m : SingleMarkers)
         RemoveFromMarkerList(m.get());
     SingleMarkers.clear();
     if (view) FormPaint(*view);
     UpDateMemo(0);
+}
+
+void PlotDocument::SetMarkerColor(TMarker& marker, TColor color, DocumentView* view) {
+    int seriesIndex = 0, slot = 0;
+    TRect changed;
+    if (FindSeriesMarker(&marker, seriesIndex, slot)) {
+        TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
+        series.SetColor(color);
+        if (view) changed = SeriesArea(series, *view);
+    } else {
+        marker.Color = color;
+        if (view) changed = AreaAround(marker, *view);
+    }
+    if (view) RedrawArea(changed, *view);
+}
+
+void PlotDocument::Select(TMarker* marker, DocumentView* view) {
+    if (marker == Selected) return;
+    TRect changed;
+    if (view && Selected) changed = AreaAround(*Selected, *view);
+    Selected = marker;
+    if (view && Selected) changed = Unite(changed, AreaAround(*Selected, *view));
+    if (view) RedrawArea(changed, *view);
+}
+
+int PlotDocument::SelectedIndex() const {
+    if (!Selected) return -1;
+    const auto it = std::find(MarkerList.begin(), MarkerList.end(), Selected);
+    return it == MarkerList.end() ? -1 : int(it - MarkerList.begin());
+}
+
+int PlotDocument::SelectedSlot(const std::vector<std::unique_ptr<TMarker>>& chain) const {
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        if (chain[i].get() == Selected) return int(i);
+    return -1;
+}
+
+void PlotDocument::FollowSelection(const std::vector<std::unique_ptr<TMarker>>& chain, int selectedSlot,
+                                   int slot, int shift) {
+    if (selectedSlot < 0 || selectedSlot < slot) return;
+    if (shift < 0 && selectedSlot == slot)
+        Selected = nullptr;
+    else
+        Selected = chain[std::size_t(selectedSlot + shift)].get();
 }
 
 bool PlotDocument::FindSeriesMarker(const TMarker* marker, int& seriesIndex, int& slot) const {
@@ -292,74 +401,69 @@ int PlotDocument::SingleMarkerSlot(const TMarker* marker) const {
     return -1;
 }
 
-TRect PlotDocument::MarkerArea(int index, const DocumentView& view) const {
+TRect PlotDocument::AreaAround(const TMarker& marker, const DocumentView& view) const {
     const double z = ZoomFactor();
-    // Symbols reach 2 * MSize from their centre, lines stop MarkerGap() short of it and run back
-    // that far past it when two markers are close.
-    const std::int64_t reach = std::max<std::int64_t>(2 * std::int64_t(MSize), MarkerGap()) + 1;
-    const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
-    TRect area{std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::max(),
-               std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::min()};
-    auto add = [&](const TMarker& m) {
-        const std::int64_t x = m.ScreenX(ox, z), y = m.ScreenY(oy, z);
-        area.Left = std::min(area.Left, x - reach);
-        area.Top = std::min(area.Top, y - reach);
-        area.Right = std::max(area.Right, x + reach + 1);
-        area.Bottom = std::max(area.Bottom, y + reach + 1);
-    };
+    // Symbols reach 2 * MSize from their centre and the selection's outline a little further; lines
+    // stop MarkerGap() short of it and run back that far past it when two markers are close.
+    const std::int64_t reach = std::max<std::int64_t>(OutlineReach(), MarkerGap()) + 1;
+    const std::int64_t x = marker.ScreenX(OffsetX(view), z), y = marker.ScreenY(OffsetY(view), z);
+    return {x - reach, y - reach, x + reach + 1, y + reach + 1};
+}
+
+TRect PlotDocument::MarkerArea(int index, const DocumentView& view) const {
     const TMarker& m = *MarkerList[std::size_t(index)];
-    add(m);
+    TRect area = AreaAround(m, view);
     int seriesIndex = 0, slot = 0;
     if (index <= 3) {  // a box corner and the two corners its edges lead to
         const int corner = index + 1;
         for (int other : {corner == 1 || corner == 4 ? 2 : 1, corner == 1 || corner == 4 ? 3 : 4})
-            add(Box.Marker(other));
+            area = Unite(area, AreaAround(Box.Marker(other), view));
     } else if (FindSeriesMarker(&m, seriesIndex, slot)) {
         const TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
-        if (slot > 0) add(series.Marker(slot - 1));
-        if (slot < series.Count() - 1) add(series.Marker(slot + 1));
+        if (slot > 0) area = Unite(area, AreaAround(series.Marker(slot - 1), view));
+        if (slot < series.Count() - 1) area = Unite(area, AreaAround(series.Marker(slot + 1), view));
     }
+    return area;
+}
+
+TRect PlotDocument::SeriesArea(const TMarkerLine& series, const DocumentView& view) const {
+    TRect area;
+    for (const auto& m : series.Markers)
+        area = Unite(area, AreaAround(*m, view));
     return area;
 }
 
 TRect PlotDocument::DragTo(TPoint p, DocumentView& view) {
     if (DragIndex < 0 || DragIndex >= std::int32_t(MarkerList.size())) return {};
     TMarker& m = *MarkerList[std::size_t(DragIndex)];
-    const double z = ZoomFactor();
-    const std::int64_t ox = OffsetX(view), oy = OffsetY(view);
     const bool corner = DragIndex <= 3;
-    const bool cornerMoves = corner && Box.CanMoveTo(DragIndex + 1, p.X, p.Y);
-    if (corner && !cornerMoves) p = m.Position();
+    if (corner && !Box.CanMoveTo(DragIndex + 1, p.X, p.Y)) p = m.Position();
 
-    // Only the marker's area before and after the move changes; everything else the step draws
-    // there again is as it was. Drawing is held to that area, so that a step costs what the marker
-    // covers, not what the window shows.
+    // Only the marker's area before and after the move changes; drawing is held to that area, so
+    // that a step costs what the marker covers, not what the window shows.
     const TRect before = MarkerArea(DragIndex, view);
-    const TPoint from = m.Position();
     m.SetPosition(p);
-    const TRect after = MarkerArea(DragIndex, view);
-    m.SetPosition(from);
-    const TRect changed{std::min(before.Left, after.Left), std::min(before.Top, after.Top),
-                        std::max(before.Right, after.Right), std::max(before.Bottom, after.Bottom)};
-    view.canvas.SetClip(changed);
-
-    int seriesIndex = 0, slot = 0;
-    if (corner) {
-        if (cornerMoves) Box.Erase(view.canvas, ZoomedPicture, z, ox, oy, DragIndex + 1);
-    } else if (FindSeriesMarker(&m, seriesIndex, slot)) {
-        DataSeries[std::size_t(seriesIndex)]->EraseMarker(view.canvas, ZoomedPicture, slot, ox, oy, z);
-    } else {
-        m.Erase(view.canvas, ZoomedPicture, ox, oy, z);
-    }
-    PaintSurround(view);
-    m.SetPosition(p);
-    for (auto& single : SingleMarkers)
-        single->Draw(view.canvas, ox, oy, z);
-    for (auto& series : DataSeries)
-        series->Draw(view.canvas, ox, oy, z);
-    Box.Draw(view.canvas, ox, oy, z);
-    view.canvas.ResetClip();
+    const TRect changed = Unite(before, MarkerArea(DragIndex, view));
+    RedrawArea(changed, view);
     UpDateMemo(1);
+    return changed;
+}
+
+TRect PlotDocument::NudgeSelected(int dx, int dy, int steps, DocumentView& view) {
+    const int k = SelectedIndex();
+    if (k < 0 || DragIndex >= 0) return {};
+    const TPoint from = Selected->Position();
+    TPoint to = from;
+    // Pixel by pixel as long as the next one lies on the picture.
+    for (int i = 0; i < steps; ++i) {
+        const std::int64_t x = std::int64_t(to.X) + dx, y = std::int64_t(to.Y) + dy;
+        if (x < 0 || y < 0 || x >= Picture.Width() || y >= Picture.Height()) break;
+        to = {std::int32_t(x), std::int32_t(y)};
+    }
+    if (to == from) return {};
+    DragIndex = k;
+    const TRect changed = DragTo(to, view);
+    DragIndex = -1;
     return changed;
 }
 

@@ -41,6 +41,10 @@ class PlotDocument {
 
     std::int32_t DragIndex = -1;   // MarkerList position of the marker being dragged, or -1
     std::int32_t PopupIndex = -1;  // MarkerList position of the marker whose context menu is open, or -1
+    // The marker the arrow keys move: the one last pressed or dragged, or none. It follows its point
+    // when the points of its series or the single markers move between marker objects, and is
+    // dropped with its point. The window shows it with an outline; prints and files never do.
+    TMarker* Selected = nullptr;
     bool IgnoreClick = false;
     double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
     Bitmap Picture;
@@ -83,9 +87,13 @@ class PlotDocument {
     bool ZoomOut() { return SetZoomLevel(std::int64_t(ZoomLevel) - 1); }
     bool NormalSize() { return SetZoomLevel(0); }
 
-    // Painting: the silver margins and grooved frame, then the picture, box, single markers and series.
+    // Painting: the silver margins and grooved frame, then the picture, box, single markers and series,
+    // and the selection's outline on top.
     void PaintSurround(DocumentView& view) const;
     void FormPaint(DocumentView& view);
+    // Paints everything inside a part of the canvas again, as FormPaint would show it there, also
+    // in the middle of a drag; the rest of the canvas stays as it is.
+    void RedrawArea(const TRect& area, DocumentView& view);
 
     // Mapping between window client pixels and picture pixels.
     TPoint WindowToPicture(std::int64_t x, std::int64_t y) const;
@@ -107,7 +115,17 @@ class PlotDocument {
     void DeleteSeriesPoint(int series, int slot, DocumentView* view);
     void DeleteSingleMarker(int slot, DocumentView* view);
     void DeleteAllSingleMarkers(DocumentView* view);
+    // The context menu's colour: the series holding the marker takes it, or else the single marker.
+    void SetMarkerColor(TMarker& marker, TColor color, DocumentView* view);
     std::string DefaultSeriesName() const;
+
+    // Makes a marker (or none) the selection and moves the outline to it.
+    void Select(TMarker* marker, DocumentView* view);
+    // The MarkerList position of the selection, or -1.
+    int SelectedIndex() const;
+    // Moves the selection by (dx, dy) picture pixels up to steps times, as far as the picture
+    // reaches, in one drag step. Returns the part of the canvas whose pixels may have changed.
+    TRect NudgeSelected(int dx, int dy, int steps, DocumentView& view);
 
     // One step of a marker drag: the marker at DragIndex goes to picture point p (a box corner only
     // where the box allows it), redrawn incrementally from ZoomedPicture; the listing follows.
@@ -122,9 +140,21 @@ class PlotDocument {
     bool SetZoomLevel(std::int64_t level);
     void RemoveFromMarkerList(const TMarker* marker);
     void DrawMarkers(DocumentView& view);
+    // Everything FormPaint draws, within the canvas's clip.
+    void PaintAll(DocumentView& view);
+    void DrawSelection(DocumentView& view) const;
+    // The canvas area that a marker's symbol, its outline and the lines that end at it can touch.
+    TRect AreaAround(const TMarker& marker, const DocumentView& view) const;
     // The canvas area that drawing or erasing the marker at a MarkerList position (with its lines)
     // can touch.
     TRect MarkerArea(int index, const DocumentView& view) const;
+    TRect SeriesArea(const TMarkerLine& series, const DocumentView& view) const;
+    // The selection's slot in a series' or the single markers' chain, or -1; after the points from
+    // slot on moved by shift slots (1 for an insertion there, -1 for its deletion), the selection
+    // is put back on its point, or dropped with it.
+    int SelectedSlot(const std::vector<std::unique_ptr<TMarker>>& chain) const;
+    void FollowSelection(const std::vector<std::unique_ptr<TMarker>>& chain, int selectedSlot, int slot,
+                         int shift);
     std::int64_t OffsetX(const DocumentView& view) const { return MarginX - view.OriginX; }
     std::int64_t OffsetY(const DocumentView& view) const { return MarginY - view.OriginY; }
 

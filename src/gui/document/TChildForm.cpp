@@ -182,7 +182,8 @@ void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
             OpenMarkerMenu(k, x, y);
             return;
         }
-        const TMarker* m = d.MarkerList[std::size_t(k)];
+        TMarker* m = d.MarkerList[std::size_t(k)];
+        view_->DrawNow([&](DocumentView& v) { d.Select(m, &v); });
         int series = 0, slot = 0;
         if (d.DeletePointMode) {
             if (d.FindSeriesMarker(m, series, slot) && d.DataSeries[std::size_t(series)]->Count() > 2)
@@ -249,7 +250,6 @@ void TChildForm::AutoScroll(int x, int y) {
 
 void TChildForm::MarkerMouseMove(int x, int y) {
     PlotDocument& d = *doc_;
-    pointer_ = QPoint(x, y);
     if (d.DragIndex >= 0) AutoScroll(x, y);
     if (d.DragIndex >= 0 && d.InsidePicture(x, y)) {
         const TPoint p = d.WindowToPicture(x, y);
@@ -271,8 +271,10 @@ void TChildForm::MarkerMouseUp() {
     doc_->DragIndex = -1;
 }
 
-// The arrow keys move the marker under the pointer by one picture pixel, as a drag would.
+// The arrow keys move the selected marker by one picture pixel, with Shift by ten, as a drag would;
+// Escape clears the selection.
 bool TChildForm::KeyPress(QKeyEvent& event) {
+    PlotDocument& d = *doc_;
     int dx = 0, dy = 0;
     switch (event.key()) {
         case Qt::Key_Left:
@@ -287,19 +289,15 @@ bool TChildForm::KeyPress(QKeyEvent& event) {
         case Qt::Key_Down:
             dy = 1;
             break;
+        case Qt::Key_Escape:
+            if (!d.Selected) return false;
+            view_->DrawNow([&](DocumentView& v) { d.Select(nullptr, &v); });
+            return true;
         default:
             return false;
     }
-    PlotDocument& d = *doc_;
-    if (d.DragIndex >= 0 || !d.InsidePicture(pointer_.x(), pointer_.y())) return true;
-    const int k = HitMarker(d.WindowToPicture(pointer_.x(), pointer_.y()));
-    if (k < 0) return true;
-    const TPoint from = d.MarkerList[std::size_t(k)]->Position();
-    const TPoint to{from.X + dx, from.Y + dy};
-    if (to.X < 0 || to.Y < 0 || to.X >= d.Picture.Width() || to.Y >= d.Picture.Height()) return true;
-    d.DragIndex = k;
-    view_->DrawNowChanged([&](DocumentView& v) { return d.DragTo(to, v); });
-    d.DragIndex = -1;
+    const int steps = event.modifiers() & Qt::ShiftModifier ? 10 : 1;
+    view_->DrawNowChanged([&](DocumentView& v) { return d.NudgeSelected(dx, dy, steps, v); });
     return true;
 }
 
@@ -391,20 +389,8 @@ void TChildForm::Color1Click() {
             lastColor_ = *chosen;
             const TColor color =
                 RGB(std::uint8_t(chosen->red()), std::uint8_t(chosen->green()), std::uint8_t(chosen->blue()));
-            TMarker* m = d.MarkerList[std::size_t(k)];
-            int series = 0, slot = 0;
-            view_->DrawNow([&](DocumentView& v) {
-                const std::int64_t ox = PlotDocument::MarginX - v.OriginX,
-                                   oy = PlotDocument::MarginY - v.OriginY;
-                if (d.FindSeriesMarker(m, series, slot)) {
-                    TMarkerLine& line = *d.DataSeries[std::size_t(series)];
-                    line.SetColor(color);
-                    line.Draw(v.canvas, ox, oy, d.ZoomFactor());
-                } else {
-                    m->Color = color;
-                    m->Draw(v.canvas, ox, oy, d.ZoomFactor());
-                }
-            });
+            TMarker& m = *d.MarkerList[std::size_t(k)];
+            view_->DrawNow([&](DocumentView& v) { d.SetMarkerColor(m, color, &v); });
         }
         d.Modified = true;
     }

@@ -97,7 +97,6 @@ class TChildForm : public QMdiSubWindow {
     TPictureView* view_ = nullptr;
     bool closing_ = false;
     QColor lastColor_ = Qt::black;  // the colour dialog opens with the colour last chosen in it
-    QPoint pointer_{-1, -1};        // where the pointer was last seen over the client area
 };
 
 }  // namespace curvana
