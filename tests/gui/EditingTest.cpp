@@ -423,6 +423,8 @@ TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
     // The arrow keys move the marker last pressed, wherever the pointer is, until Escape or a press
     // on another marker; Shift moves ten pixels, as far as the picture reaches.
     Doc().AddSingleMarker({60, 60}, nullptr);
+    QTest::mouseMove(child->View(), At({100, 50}));  // the pointer stays here
+    child->View()->setFocus();
     const TPoint none{-1, -1};
     struct Key {
         TPoint press;  // a press there first, unless none
