@@ -107,7 +107,8 @@ class PlotDocument {
     void UpDateMemo(int mode);
     std::vector<std::string> BuildListing() const;
 
-    // Document operations. A view, when given, is drawn on as the operation goes.
+    // Document operations. A view, when given, is drawn on as the operation goes: the part of it the
+    // operation changes is painted again whole, so it shows what a full repaint would.
     void AddSeries(TPoint p1, TPoint p2, DocumentView* view);
     void AddPointToNearestSeries(TPoint p, DocumentView* view);
     void AddSingleMarker(TPoint p, DocumentView* view);
