@@ -230,8 +230,11 @@ TEST(AtomicFileTest, TargetsThatAreNotPlainFilesAreWrittenWhereTheyLead) {
     const auto save = [&](const std::string& path) {
         std::string failure;
         try {
-            WriteFileAtomically(path, [&](std::ostream& out) { out << content; });
-        } catch (const std::system_error& e) {
+            WriteFileAtomically(path, [&](std::ostream& out) {
+                out << content;
+                if (!out) throw std::runtime_error("the writer's own words");  // as the file writers do
+            });
+        } catch (const std::exception& e) {
             failure = e.what();
         }
         return failure;

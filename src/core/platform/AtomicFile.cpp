@@ -115,8 +115,9 @@ struct TemporaryFile {
     bool committed = false;
 
     ~TemporaryFile() {
-        if (fd >= 0) ::close(fd);
+        // Removed while still locked, so that no other save takes it for stale meanwhile.
         if (!committed && !path.empty()) ::unlink(path.c_str());
+        if (fd >= 0) ::close(fd);
         if (lock >= 0) ::close(lock);
     }
 };
