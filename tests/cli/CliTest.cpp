@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -96,6 +99,10 @@ TEST_F(CliTest, ListingConversionAndExport) {
 
     ASSERT_EQ(RunCli("export " + project + " " + File("out.csv") + " --format csv").status, 0);
     EXPECT_EQ(Read(File("out.csv")), "DataSeries 1\r\n16,8\r\n80,40\r\n\r\nSingle Markers\r\n100,30\r\n");
+    // The scripting habit: the listing straight to the standard output.
+    Result piped = RunCli("export " + project + " /dev/stdout --format csv");
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, Read(File("out.csv")));
 }
 
 TEST_F(CliTest, PicturesAndProjects) {
@@ -121,7 +128,20 @@ TEST_F(CliTest, PicturesAndProjects) {
     EXPECT_EQ(bad.out, "Invalid Gif Format.\n");
     Result unwritable = RunCli("resave " + project + " " + File("nofolder/x.cvn"));
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.out.find("nofolder/x.cvn"), std::string::npos);
+    EXPECT_EQ(unwritable.out,
+              "Cannot create file " + File("nofolder/x.cvn") + ": No such file or directory\n");
+
+    // A full disk: the path and the system's reason, for a project (with its picture) and an export.
+    std::string full = File("full");
+    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) {
+        if (::geteuid() == 0) GTEST_SKIP() << "mknod is not permitted here";
+        full = "/dev/full";  // which a user cannot replace
+    }
+    for (const std::string& command : {"resave " + project, "export " + project + " --format xls"}) {
+        Result r = RunCli(command + " " + full);
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.out, "Cannot write " + full + ": No space left on device\n") << command;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -153,7 +154,24 @@ TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
     form.SaveAs1->trigger();
     EXPECT_EQ(dialogs.log.back().request.fileName, "");
     EXPECT_EQ(dialogs.Texts(Interaction::StandardError),
-              QStringList({"Cannot create file " + nowhere + ".cvn"}));
+              QStringList({"Cannot create file " + nowhere + ".cvn\nNo such file or directory"}));
+    EXPECT_TRUE(child->Document().Modified);
+
+    // A read-only project is refused, also to root, and stays as it was.
+    const QString readOnly = Path("kept.cvn");
+    QFile kept(readOnly);
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("old");
+    kept.close();
+    kept.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    dialogs.log.clear();
+    dialogs.files.push_back(readOnly);
+    form.SaveAs1->trigger();
+    EXPECT_EQ(dialogs.Texts(Interaction::StandardError),
+              QStringList({"Cannot create file " + readOnly + "\nPermission denied"}));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "old");
+    kept.close();
     EXPECT_TRUE(child->Document().Modified);
 
     // Closing: Yes, then the save dialog cancelled: the window stays open and modified.

@@ -699,8 +699,9 @@ void TMainForm::WriteProjectFile(PlotDocument& doc, const std::string& path) {
     try {
         BusyCursor busy;
         SaveToFile(doc, path);
-    } catch (const std::system_error&) {
-        dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path));
+    } catch (const std::system_error& e) {
+        // The path is on the first line already; the second gives the system's reason.
+        dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path) + "\n" + Q(e.code().message()));
     } catch (const std::exception& e) {
         dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path) + "\n" + Q(e.what()));
     }
