@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the project reader, from memory and as a file's content (where the
 // picture may keep its rows in the file's buffer); both must read the same project. Whatever it
-// accepts is written back, and that must read again.
+// accepts is written back, and that must read again with the same series names.
 
 #include <cstdint>
 #include <cstdlib>
@@ -37,10 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (again.str() != bytes) std::abort();
     }
+    std::unique_ptr<PlotDocument> again;
     try {
-        ReadProject(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        again = ReadProject(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
     } catch (const ProjectError&) {
         std::abort();  // a project the program wrote must read again
     }
+    // with the same series names, also those Windows-1252 cannot hold
+    if (again->DataSeries.size() != doc->DataSeries.size()) std::abort();
+    for (std::size_t k = 0; k < doc->DataSeries.size(); ++k)
+        if (again->DataSeries[k]->Name != doc->DataSeries[k]->Name) std::abort();
     return 0;
 }

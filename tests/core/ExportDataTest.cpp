@@ -108,24 +108,39 @@ TEST(ExportDataTest, WorksheetsByteForByte) {
          {"NAN , 1.5x"},
          kHead + Bytes({0x04, 0x00, 0x0B, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x03, 'N', 'A', 'N'}) +
              Bytes({0x04, 0x00, 0x0C, 0x00, 0, 0, 1, 0, 0, 0, 0, 0x04, '1', '.', '5', 'x'}) + kEof},
+        {"labels in Windows-1252",
+         {"Grün °C , € 5"},
+         kHead +
+             Bytes({0x04, 0x00, 0x0F, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x07, 'G', 'r', 0xFC, 'n', ' ', 0xB0, 'C'}) +
+             Bytes({0x04, 0x00, 0x0B, 0x00, 0, 0, 1, 0, 0, 0, 0, 0x03, 0x80, ' ', '5'}) + kEof},
+        {"characters Windows-1252 lacks",
+         {"π≈3 , x😀"},
+         kHead + Bytes({0x04, 0x00, 0x0B, 0x00, 0, 0, 0, 0, 0, 0, 0, 0x03, '?', '?', '3'}) +
+             Bytes({0x04, 0x00, 0x0A, 0x00, 0, 0, 1, 0, 0, 0, 0, 0x02, 'x', '?'}) + kEof},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Xls(c.listing), c.bytes) << c.what;
 }
 
 TEST(ExportDataTest, LongLabelsAreCutTo255Bytes) {
+    const std::string a254(254, 'A');
     const struct {
         std::string text;
-        std::uint8_t kept, lengthLow;  // the record's data length is kept + 8: 0x01xx
+        std::string kept;  // 255 bytes or fewer: the record's data length is their count + 8
     } cases[] = {
-        {std::string(255, 'A'), 255, 0x07},
-        {std::string(256, 'A'), 255, 0x07},
-        {std::string(254, 'A') + "\xC3\xA9", 254, 0x06},               // the cut would split a character
-        {std::string(250, 'A') + std::string(10, '\x80'), 255, 0x07},  // not UTF-8: cut at 255
+        {std::string(255, 'A'), std::string(255, 'A')},
+        {std::string(256, 'A'), std::string(255, 'A')},
+        {a254 + "é", a254 + "\xE9"},                               // two UTF-8 bytes, one character
+        {a254 + "éü", a254 + "\xE9"},                              // 256 characters
+        {a254 + "€😀", a254 + "\x80"},                              // 257 UTF-8 bytes, 256 characters
+        {a254 + "\x80\x80", a254 + "\x80"},                        // not UTF-8: the bytes as they are
+        {std::string(20, 'A') + "😀", std::string(20, 'A') + "?"},  // a character Windows-1252 lacks
     };
     for (const auto& c : cases) {
-        std::string label =
-            Bytes({0x04, 0x00, c.lengthLow, 0x01, 0, 0, 0, 0, 0, 0, 0, c.kept}) + c.text.substr(0, c.kept);
+        const std::size_t n = c.kept.size();
+        std::string label = Bytes({0x04, 0x00, std::uint8_t(n + 8), std::uint8_t((n + 8) >> 8), 0, 0, 0, 0, 0,
+                                   0, 0, std::uint8_t(n)}) +
+                            c.kept;
         EXPECT_EQ(Xls({c.text}), kHead + label + Blank(0, 1) + kEof) << c.text.size() << " bytes";
     }
 }
@@ -144,6 +159,10 @@ TEST(ExportDataTest, TextFilesByteForByte) {
         {{"Single Markers", "7 , 8"}, ',', "Single Markers\r\n7,8\r\n"},
         {{"a , b"}, ',', "a,b\r\n"},  // a series name with " , " splits like a point line
         {{" , 5", "x ,  y "}, ',', "5\r\nx,y \r\n"},
+        {{"Grün °C", "1 , 2"},
+         ',',
+         "Gr\xC3\xBCn \xC2\xB0"
+         "C\r\n1,2\r\n"},  // UTF-8 without a byte-order mark
     };
     for (const auto& c : cases)
         EXPECT_EQ(Text(c.listing, c.separator), c.bytes) << c.bytes;

@@ -27,6 +27,42 @@ void Double(Bytes& b, double v) {
         b.push_back(std::uint8_t(bits >> (8 * k)));
 }
 
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// An extension block written out by hand: the signature, then per record its tag, int32 length and
+// bytes.
+Bytes Block(const std::vector<std::pair<std::string, Bytes>>& records) {
+    Bytes b = {'C', 'V', 'N', 'X', 0x0D, 0x0A, 0x1A, 0x0A};
+    for (const auto& [tag, data] : records) {
+        b.insert(b.end(), tag.begin(), tag.end());
+        Int(b, std::int32_t(data.size()));
+        b = b + data;
+    }
+    return b;
+}
+
+// A series names record: the count, then per name its byte length and its UTF-8 bytes.
+Bytes Names(std::int32_t count, const std::vector<std::string>& names) {
+    Bytes b;
+    Int(b, count);
+    for (const std::string& name : names) {
+        Int(b, std::int32_t(name.size()));
+        b.insert(b.end(), name.begin(), name.end());
+    }
+    return b;
+}
+
+FileBytes AsFile(const Bytes& bytes) {
+    FileBytes file;
+    file.data = std::shared_ptr<std::uint8_t[]>(new std::uint8_t[bytes.size()]);
+    std::copy(bytes.begin(), bytes.end(), file.data.get());
+    file.size = bytes.size();
+    return file;
+}
+
 Bytes Written(const PlotDocument& doc) {
     std::ostringstream out;
     WriteProject(doc, out);
@@ -101,11 +137,11 @@ TEST(ProjectFileTest, CountsAndNames) {
         doc->AddSeries({4, 8}, {10, 5}, nullptr);
         doc->AddSingleMarker({i, i}, nullptr);
     }
-    doc->DataSeries[0]->Name = "\xE9";  // a character above 127 keeps its 8-bit code
+    doc->DataSeries[0]->Name = "é";  // a character above 127 keeps its 8-bit code
     Bytes three = Written(*doc);
     EXPECT_EQ(Bytes(three.begin() + 76, three.begin() + 80), (Bytes{2, 0, 0, 0}));
     EXPECT_EQ(Bytes(three.begin() + 84, three.begin() + 92), (Bytes{1, 0, 0, 0, 0xE9, 0, 0, 0}));
-    // Series records of colour, length, name, count and points, 12 + 4 * L + 8 * 2 bytes: "\xE9",
+    // Series records of colour, length, name, count and points, 12 + 4 * L + 8 * 2 bytes: "é",
     // then "DataSeries 2" and "DataSeries 3".
     const std::size_t singles = 80 + (28 + 4) + 2 * (28 + 4 * 12);
     EXPECT_EQ(Bytes(three.begin() + long(singles), three.begin() + long(singles) + 4), (Bytes{3, 0, 0, 0}));
@@ -120,9 +156,86 @@ TEST(ProjectFileTest, CountsAndNames) {
 
     auto back = ReadProject(three);
     ASSERT_EQ(back->DataSeries.size(), 3u);
-    EXPECT_EQ(back->DataSeries[0]->Name, "\xE9");
+    EXPECT_EQ(back->DataSeries[0]->Name, "é");
     EXPECT_EQ(back->SingleMarkers.size(), 3u);
     EXPECT_EQ(back->MarkerList.size(), 4u + 6 + 3);
+}
+
+TEST(ProjectFileTest, NamesAreStoredInWindows1252) {
+    const struct {
+        std::string name;
+        Bytes codes;       // one int32 each
+        bool whole;        // an extension block carries the names whole
+        std::string back;  // the name read back
+    } cases[] = {
+        {"Grün °C", {'G', 'r', 0xFC, 'n', ' ', 0xB0, 'C'}, false, "Grün °C"},
+        {"€ Ÿ", {0x80, ' ', 0x9F}, false, "€ Ÿ"},
+        {"\u0081\u009D", {0x81, 0x9D}, false, "\u0081\u009D"},
+        {"π ≈ 3", {'?', ' ', '?', ' ', '3'}, true, "π ≈ 3"},
+        {"x😀", {'x', '?'}, true, "x😀"},
+        {"Gr\xFCn", {'G', 'r', 0xFC, 'n'}, false, "Grün"},  // 8-bit text that was never converted
+    };
+    for (const auto& c : cases) {
+        auto doc = SmallDocument();
+        doc->AddSeries({4, 8}, {10, 5}, nullptr);
+        doc->AddSeries({1, 1}, {2, 2}, nullptr);
+        doc->DataSeries[0]->Name = c.name;
+        const Bytes written = Written(*doc);
+        Bytes name;
+        Int(name, std::int32_t(c.codes.size()));
+        for (std::uint8_t code : c.codes)
+            Int(name, code);
+        EXPECT_EQ(Bytes(written.begin() + 84, written.begin() + 84 + long(name.size())), name) << c.name;
+        // The BMP data, whose header gives its size, then the block with every name.
+        const Bytes tail = EncodeBmp(doc->Picture) +
+                           (c.whole ? Block({{"NAME", Names(2, {c.name, "DataSeries 2"})}}) : Bytes{});
+        ASSERT_GT(written.size(), tail.size());
+        EXPECT_EQ(Bytes(written.end() - long(tail.size()), written.end()), tail) << c.name;
+
+        auto back = ReadProject(written);
+        EXPECT_EQ(back->DataSeries[0]->Name, c.back);
+        EXPECT_EQ(back->DataSeries[1]->Name, "DataSeries 2");
+        EXPECT_EQ(Written(*back), written) << c.name;
+        EXPECT_EQ(ReadProject(AsFile(written))->DataSeries[0]->Name, c.back);
+    }
+}
+
+TEST(ProjectFileTest, ExtensionBlocks) {
+    auto doc = SmallDocument();
+    doc->AddSeries({4, 8}, {10, 5}, nullptr);
+    doc->DataSeries[0]->Name = "π";
+    const Bytes written = Written(*doc);
+    const Bytes block = Block({{"NAME", Names(1, {"π"})}});
+    const Bytes project(written.begin(), written.end() - long(block.size()));  // up to the BMP data's end
+    ASSERT_EQ(project + block, written);
+
+    const struct {
+        const char* what;
+        Bytes block;
+        const char* name;  // none: a corrupted file
+    } cases[] = {
+        {"no block: the stored name", {}, "?"},
+        {"the names record", block, "π"},
+        {"an unknown record is skipped", Block({{"CALB", {1, 2, 3}}, {"NAME", Names(1, {"π"})}}), "π"},
+        {"a block without records", Block({}), "?"},
+        {"a name the stored one no longer matches", Block({{"NAME", Names(1, {"ab"})}}), "?"},
+        {"other bytes after the BMP data are not looked at", {'C', 'V', 'N', 0, 0, 0, 0, 0, 0}, "?"},
+        {"a count other than the series'", Block({{"NAME", Names(2, {"π", "x"})}}), nullptr},
+        {"a name that is not UTF-8", Block({{"NAME", Names(1, {"\xCF"})}}), nullptr},
+        {"a name longer than its record", Block({{"NAME", {1, 0, 0, 0, 50, 0, 0, 0, 0xCF, 0x80}}}), nullptr},
+        {"a record longer than its names", Block({{"NAME", Names(1, {"π"}) + Bytes{0}}}), nullptr},
+        {"a negative record length", Block({}) + Bytes{'N', 'A', 'M', 'E', 0xFF, 0xFF, 0xFF, 0xFF}, nullptr},
+    };
+    for (const auto& c : cases) {
+        if (c.name != nullptr)
+            EXPECT_EQ(ReadProject(project + c.block)->DataSeries[0]->Name, c.name) << c.what;
+        else
+            EXPECT_THROW(ReadProject(project + c.block), ProjectError) << c.what;
+    }
+    // A block cut anywhere after its signature (in a record's header or its bytes) is damaged.
+    for (std::size_t length = 9; length < block.size(); ++length)
+        EXPECT_THROW(ReadProject(project + Bytes(block.begin(), block.begin() + long(length))), ProjectError)
+            << length;
 }
 
 TEST(ProjectFileTest, ReadingAndWritingAgainGivesTheSameBytes) {

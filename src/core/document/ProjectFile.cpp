@@ -1,17 +1,22 @@
 #include "document/ProjectFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "platform/AtomicFile.h"
+#include "platform/BmpLayout.h"
 #include "platform/BmpReader.h"
 #include "platform/BmpWriter.h"
 #include "platform/FileBytes.h"
 #include "platform/FormatError.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
+#include "platform/Windows1252.h"
 
 namespace curvana {
 
@@ -72,6 +77,20 @@ class FieldReader {
 
     std::span<const std::uint8_t> Rest() const { return data_.subspan(at_); }
 
+    // The next n bytes, which must be there.
+    std::span<const std::uint8_t> Take(std::size_t n) {
+        Need(n);
+        at_ += n;
+        return data_.subspan(at_ - n, n);
+    }
+
+    // A byte count read from the file, then that many bytes.
+    std::span<const std::uint8_t> Block() {
+        const std::int32_t length = Int();
+        NeedRecords(length, 1);
+        return Take(std::size_t(length));
+    }
+
   private:
     void Need(std::size_t n) const {
         if (Left() < n) throw ProjectError("the file ends early");
@@ -83,6 +102,7 @@ class FieldReader {
 
 struct SeriesRecord {
     TColor color = 0;
+    std::string codes;  // the name as stored, one Windows-1252 code per character
     std::string name;
     std::vector<TPoint> points;
 };
@@ -96,6 +116,72 @@ struct SingleRecord {
 // digits and read back (text that is no number, such as that of NaN or an infinity, reads as 0).
 double ThroughEdit(double value) {
     return StrToFloatOrZero(FloatToStr(value));
+}
+
+// A series name holds one Windows-1252 code per character. When a name has a character that set
+// lacks (written as "?"), an extension block after the picture's BMP data carries the names whole:
+// this signature, then records of a 4-byte tag, an int32 byte length and that many bytes, to the
+// end of the file. Readers skip records whose tag they do not know.
+constexpr std::array<std::uint8_t, 8> kExtensionSignature = {'C', 'V', 'N', 'X', 0x0D, 0x0A, 0x1A, 0x0A};
+
+// The series names record: an int32 count (the number of series), then for each series in order an
+// int32 byte length and its name in UTF-8.
+constexpr std::string_view kNamesTag = "NAME";
+
+void PutBlock(std::ostream& out, std::string_view bytes) {
+    PutInt(out, std::int32_t(bytes.size()));
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+void WriteExtensionBlock(const PlotDocument& doc, std::ostream& out) {
+    bool namesFit = true;
+    for (const auto& series : doc.DataSeries)
+        namesFit = namesFit && FitsWindows1252(series->Name);
+    if (namesFit) return;
+    std::ostringstream names;
+    PutInt(names, std::int32_t(doc.DataSeries.size()));
+    for (const auto& series : doc.DataSeries)
+        PutBlock(names, ValidUtf8(series->Name));
+    out.write(reinterpret_cast<const char*>(kExtensionSignature.data()), kExtensionSignature.size());
+    out.write(kNamesTag.data(), std::streamsize(kNamesTag.size()));
+    PutBlock(out, names.str());
+}
+
+std::string_view Text(std::span<const std::uint8_t> bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// Takes the whole names from a names record. A name whose stored codes do not match it (a program
+// that knows nothing of the record renamed the series) keeps the stored one.
+void ReadNamesRecord(std::span<const std::uint8_t> record, std::vector<SeriesRecord>& series) {
+    FieldReader in(record);
+    if (in.Int() != std::int64_t(series.size()))
+        throw ProjectError("the names record does not match the series");
+    for (SeriesRecord& s : series) {
+        const std::string_view name = Text(in.Block());
+        if (ValidUtf8(name) != name) throw ProjectError("a series name in the names record is not UTF-8");
+        if (ToWindows1252(name) == s.codes) s.name = name;
+    }
+    if (in.Left() != 0) throw ProjectError("the names record is longer than its names");
+}
+
+void ReadExtensionBlock(std::span<const std::uint8_t> block, std::vector<SeriesRecord>& series) {
+    FieldReader in(block.subspan(kExtensionSignature.size()));
+    while (in.Left() > 0) {
+        const std::string_view tag = Text(in.Take(4));
+        const std::span<const std::uint8_t> record = in.Block();
+        if (tag == kNamesTag) ReadNamesRecord(record, series);
+    }
+}
+
+// Where the picture's BMP data ends in rest (the file from the picture block on): at the size its
+// file header gives when an extension block follows there, else at the end of the file.
+std::size_t PictureEnd(std::span<const std::uint8_t> rest) {
+    if (rest.size() < bmp::kFileHeaderSize) return rest.size();
+    const std::uint32_t declared = bmp::LoadU32(rest.data() + 2);
+    if (declared > rest.size() || rest.size() - declared < kExtensionSignature.size()) return rest.size();
+    const auto at = rest.begin() + declared;
+    return std::equal(kExtensionSignature.begin(), kExtensionSignature.end(), at) ? declared : rest.size();
 }
 
 }  // namespace
@@ -115,8 +201,9 @@ void WriteProject(const PlotDocument& doc, std::ostream& out) {
     PutInt(out, std::int32_t(doc.DataSeries.size()) - 1);
     for (const auto& series : doc.DataSeries) {
         PutInt(out, std::int32_t(series->Color));
-        PutInt(out, std::int32_t(series->Name.size()));
-        for (char c : series->Name)
+        const std::string codes = ToWindows1252(series->Name);
+        PutInt(out, std::int32_t(codes.size()));
+        for (char c : codes)
             PutInt(out, std::int32_t(static_cast<unsigned char>(c)));
         PutInt(out, series->Count());
         for (const auto& m : series->Markers) {
@@ -134,6 +221,7 @@ void WriteProject(const PlotDocument& doc, std::ostream& out) {
     PutInt(out, doc.Picture.Height());
     PutInt(out, doc.ZoomLevel);
     WriteBmp(doc.Picture, out);
+    WriteExtensionBlock(doc, out);
 }
 
 void SaveToFile(PlotDocument& doc, const std::string& path) {
@@ -175,9 +263,10 @@ std::unique_ptr<PlotDocument> ReadProjectFrom(std::span<const std::uint8_t> data
         const std::int32_t length = in.Int();
         if (length > 0) {
             in.NeedRecords(length, 4);
-            s.name.reserve(std::size_t(length));
+            s.codes.reserve(std::size_t(length));
             for (std::int32_t k = 0; k < length; ++k)
-                s.name += char(std::uint8_t(in.Int()));
+                s.codes += char(std::uint8_t(in.Int()));
+            s.name = FromWindows1252(s.codes);
         }
         const std::int32_t count = in.Int();
         if (count < 2) throw ProjectError("a series has fewer than two points");
@@ -196,11 +285,15 @@ std::unique_ptr<PlotDocument> ReadProjectFrom(std::span<const std::uint8_t> data
     in.Int();  // the picture's width and height: the picture itself decides its size
     in.Int();
     doc->ZoomLevel = in.Int();
+    const std::span<const std::uint8_t> rest = in.Rest();
+    const std::size_t pictureEnd = PictureEnd(rest);
     try {
-        doc->Picture = file != nullptr ? ReadBmp(*file, data.size() - in.Rest().size()) : ReadBmp(in.Rest());
+        doc->Picture = file != nullptr ? ReadBmp(*file, data.size() - rest.size(), pictureEnd)
+                                       : ReadBmp(rest.first(pictureEnd));
     } catch (const FormatError& e) {
         throw ProjectError(std::string("the picture is damaged: ") + e.what());
     }
+    if (pictureEnd < rest.size()) ReadExtensionBlock(rest.subspan(pictureEnd), series);
 
     // A zoom level whose display cannot be made (a damaged or hand-made file) opens at actual size.
     if (!doc->StretchB()) {

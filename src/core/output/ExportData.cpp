@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/NumberText.h"
 #include "platform/Paths.h"
+#include "platform/Windows1252.h"
 
 namespace curvana {
 
@@ -65,15 +66,12 @@ constexpr std::uint16_t kNumber = 0x0003;
 constexpr std::uint16_t kLabel = 0x0004;
 constexpr std::uint16_t kEof = 0x000A;
 
-// At most kMaxLabelBytes bytes of `text`, dropping a UTF-8 character the cut would split.
-std::string_view LabelText(std::string_view text) {
-    if (text.size() <= kMaxLabelBytes) return text;
-    std::size_t n = kMaxLabelBytes;
-    // Continuation bytes are 10xxxxxx; back up to the start of the character at the cut.
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80)
-        --n;
-    if (n < kMaxLabelBytes - 3) n = kMaxLabelBytes;  // not UTF-8 after all: cut at the limit
-    return text.substr(0, n);
+// The label's bytes: the text in Windows-1252, "?" for each character that set lacks, cut to at most
+// kMaxLabelBytes characters.
+std::string LabelText(std::string_view text) {
+    std::string bytes = ToWindows1252(text);
+    if (bytes.size() > kMaxLabelBytes) bytes.resize(kMaxLabelBytes);
+    return bytes;
 }
 
 void WriteCell(BiffWriter& w, std::uint16_t row, std::uint16_t column, const std::string& text) {
@@ -86,7 +84,7 @@ void WriteCell(BiffWriter& w, std::uint16_t row, std::uint16_t column, const std
         for (int i = 0; i < 8; ++i)
             w.Byte(std::uint8_t(bits >> (8 * i)));
     } else {
-        std::string_view label = LabelText(text);
+        const std::string label = LabelText(text);
         w.CellHeader(kLabel, std::uint16_t(label.size() + 8), row, column);
         w.Byte(std::uint8_t(label.size()));
         w.Bytes(label);

@@ -51,9 +51,10 @@ inline constexpr std::size_t kMaxWorksheetRows = 65536;
 inline constexpr std::size_t kMaxLabelBytes = 255;
 
 // The worksheet bytes (BIFF records BOF, DIMENSIONS, one cell record per table cell, EOF). A cell
-// that reads as a number becomes a NUMBER cell, an empty one a BLANK cell, any other a LABEL cut to
-// 255 bytes (never inside a UTF-8 character). Throws ExportError, before writing anything, for a
-// table of more than kMaxWorksheetRows rows.
+// that reads as a number becomes a NUMBER cell, an empty one a BLANK cell, any other a LABEL: its
+// text in Windows-1252 (one byte per character, "?" for a character that set lacks), cut to 255
+// bytes. Throws ExportError, before writing anything, for a table of more than kMaxWorksheetRows
+// rows.
 void WriteXls(const ExportTable& table, std::ostream& out);
 
 // The text file bytes: per row the non-blank cells, the separator between two filled cells, and

@@ -95,20 +95,24 @@ bool IsRle(std::uint32_t compression) {
 }
 
 // Walks run-length compressed pixel data. Rows run bottom-up. With out null the data is only
-// checked; otherwise the pixels are stored in out, whose pixels start as index 0.
+// checked; otherwise the pixels are stored in out, whose pixels start as index 0. Pixels that a run
+// or a literal block puts past the end of its row (many writers cover the row's padding) are
+// dropped; codes that would put pixels above the top row, or data that ends early, are refused.
 void DecodeRle(std::span<const std::uint8_t> src, int width, int height, int bits, std::size_t colours,
                Bitmap* out) {
     std::size_t i = 0;
     std::int64_t x = 0;
     std::int64_t y = 0;  // counted from the bottom row
-    auto put = [&](std::uint32_t index) {
-        if (index >= colours) throw FormatError("colour index beyond the colour table");
-        if (out) out->SetPixelValue(int(x), height - 1 - int(y), index);
-        ++x;
-    };
-    auto checkRun = [&](std::int64_t count) {
+    // Puts count pixels from x on, pixel k having colour index value(k); x moves past all of them.
+    auto put = [&](std::uint32_t count, auto value) {
         if (y >= height) throw FormatError("compressed pixel data goes past the end of the picture");
-        if (x + count > width) throw FormatError("compressed pixel data goes past the end of a row");
+        const std::int64_t inside = std::clamp<std::int64_t>(width - x, 0, count);
+        for (std::uint32_t k = 0; k < inside; ++k) {
+            const std::uint32_t index = value(k);
+            if (index >= colours) throw FormatError("colour index beyond the colour table");
+            if (out) out->SetPixelValue(int(x) + int(k), height - 1 - int(y), index);
+        }
+        x += count;
     };
     for (;;) {
         if (src.size() - i < 2) {
@@ -120,9 +124,9 @@ void DecodeRle(std::span<const std::uint8_t> src, int width, int height, int bit
         const std::uint32_t second = src[i + 1];
         i += 2;
         if (first > 0) {  // a run of first pixels
-            checkRun(first);
-            for (std::uint32_t k = 0; k < first; ++k)
-                put(bits == 8 ? second : (k & 1) ? (second & 15u) : (second >> 4));
+            put(first, [&](std::uint32_t k) {
+                return bits == 8 ? second : (k & 1) ? (second & 15u) : (second >> 4);
+            });
         } else if (second == 0) {  // end of row
             if (y >= height) throw FormatError("compressed pixel data goes past the end of the picture");
             x = 0;
@@ -134,16 +138,17 @@ void DecodeRle(std::span<const std::uint8_t> src, int width, int height, int bit
             x += src[i];
             y += src[i + 1];
             i += 2;
-            if (y >= height || x > width)
-                throw FormatError("compressed pixel data moves past the end of the picture");
+            if (y >= height) throw FormatError("compressed pixel data moves past the end of the picture");
         } else {  // second literal pixels, padded to a 16-bit boundary
             const std::size_t bytes = bits == 8 ? second : (second + 1) / 2;
             const std::size_t padded = bytes + (bytes & 1);
             if (src.size() - i < padded) throw FormatError("compressed pixel data ends early");
-            checkRun(second);
             const std::uint8_t* literal = src.data() + i;
-            for (std::uint32_t k = 0; k < second; ++k)
-                put(bits == 8 ? literal[k] : (k & 1) ? (literal[k / 2] & 15u) : (literal[k / 2] >> 4));
+            put(second, [&](std::uint32_t k) {
+                return bits == 8 ? literal[k]
+                       : (k & 1) ? (literal[k / 2] & 15u)
+                                 : std::uint32_t(literal[k / 2] >> 4);
+            });
             i += padded;
         }
     }
@@ -315,9 +320,10 @@ Bitmap ReadBmp(std::span<const std::uint8_t> data) {
     return ReadPicture(data, nullptr);
 }
 
-Bitmap ReadBmp(const FileBytes& file, std::size_t offset) {
+Bitmap ReadBmp(const FileBytes& file, std::size_t offset, std::size_t length) {
     const std::span<const std::uint8_t> all = file.Span();
-    return ReadPicture(all.subspan(std::min(offset, all.size())), &file.data);
+    const std::span<const std::uint8_t> rest = all.subspan(std::min(offset, all.size()));
+    return ReadPicture(rest.first(std::min(length, rest.size())), &file.data);
 }
 
 Bitmap ReadBmpFile(const std::string& path) {

@@ -19,10 +19,11 @@ namespace curvana {
 // offsets are checked against the data before any memory is taken for the picture.
 Bitmap ReadBmp(std::span<const std::uint8_t> data);
 
-// Reads the BMP picture that starts `offset` bytes into a file's content, as ReadBmp does. Where
-// the file holds the rows as the picture keeps them (uncompressed, every row with its padding),
-// the picture keeps them in the file's buffer instead of copying them.
-Bitmap ReadBmp(const FileBytes& file, std::size_t offset);
+// Reads the BMP picture in the `length` bytes (at most to the end) that start `offset` bytes into a
+// file's content, as ReadBmp does. Where the file holds the rows as the picture keeps them
+// (uncompressed, every row with its padding), the picture keeps them in the file's buffer instead of
+// copying them.
+Bitmap ReadBmp(const FileBytes& file, std::size_t offset, std::size_t length = SIZE_MAX);
 
 // Reads a BMP file. Throws FormatError if the file cannot be read or is not a sound BMP picture.
 Bitmap ReadBmpFile(const std::string& path);
