@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/Bitmap.h"
+
+namespace curvana {
+
+// The number of pages (image file directories) of a TIFF picture held in memory, at least 1;
+// FormatError when it is no readable TIFF.
+int TiffPageCount(std::span<const std::uint8_t> data);
+
+// Decodes page `page` (from 1) of a TIFF picture held in memory: strips or tiles, uncompressed,
+// PackBits, LZW, Deflate or JPEG; 1, 8 or 16-bit grey, palette, RGB, RGBA or CMYK. Palette pictures
+// without transparency stay indexed (1, 4 or 8 bits), 8-bit grey becomes 8-bit indexed with a grey
+// ramp, everything else 24 bits (blue, green, red); transparency is composited over white and
+// 16-bit samples become 8-bit as (v * 255 + 32767) / 65535. Pictures of more than
+// Bitmap::kMaxPixels pixels are refused before their memory is taken. Any failure, a page out of
+// range included, throws FormatError with a short English reason.
+Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page = 1);
+
+// The same for a file; FormatError also when it cannot be read.
+int TiffFilePageCount(const std::string& path);
+Bitmap ReadTiffFile(const std::string& path, int page = 1);
+
+}  // namespace curvana
