@@ -297,6 +297,11 @@ void TMainForm::CreateToolBar() {
     for (QAction* a : {ToolButton13, ToolButton14})
         SingleModeButtons->addAction(a);
 
+    // The Data menu's mode items show the state of their buttons.
+    for (const EditingMode& m : EditingModes()) {
+        m.item->setCheckable(true);
+        connect(m.button, &QAction::toggled, m.item, &QAction::setChecked);
+    }
     connect(ToolButton8, &QAction::triggered, this, [this] { ToolButton8Click(); });
     connect(ToolButton9, &QAction::triggered, this, [this] { ToolButton9Click(); });
     connect(ToolButton10, &QAction::triggered, this, [this] { ToolButton10Click(); });
@@ -725,6 +730,8 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
         }
     }
     DocumentGone(doc.DocumentFolder + doc.Caption, true);
+    // Another document that stays active keeps showing its own mode.
+    if (TChildForm* active = ActiveChild(); active && active != &child) ShowEditingMode(active->Document());
     if (doc.Memo == Memo1) doc.Memo = nullptr;
     return true;
 }
@@ -761,6 +768,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
     if (active_ && !active_->Closing()) active_->FormDeactivate();
     active_ = entered;
     entered->FormActivate();
+    ShowEditingMode(entered->Document());
     UpdateWindowMenu();
 }
 
@@ -859,52 +867,71 @@ void TMainForm::ShowStatus(int panel, const QString& text) {
     StatusPanels[std::size_t(panel)]->setText(text);
 }
 
-void TMainForm::ModeCommand(QAction* button, bool PlotDocument::*flag, const QString& prompt, bool fromMenu) {
+std::array<TMainForm::EditingMode, 5> TMainForm::EditingModes() const {
+    return {{
+        {&PlotDocument::AddPointMode, ToolButton9, AddPointtoDataSerie1,
+         "Click in the plot to add a marker to a dataseries."},
+        {&PlotDocument::DeletePointMode, ToolButton8, RemovePointFromDataSerie1,
+         "Click a marker on a dataseries to delete it."},
+        {&PlotDocument::DeleteSeriesMode, ToolButton10, RemoveDataSerie1,
+         "Click on a dataseries to delete it."},
+        {&PlotDocument::AddSingleMode, ToolButton13, AddSingleMarker1, "Click to add a single marker."},
+        {&PlotDocument::DeleteSingleMode, ToolButton14, DeleteSingleMarker1,
+         "Click on a single marker to delete it."},
+    }};
+}
+
+void TMainForm::ModeCommand(const EditingMode& mode, bool fromMenu) {
     TChildForm* child = ActiveChild();
     if (!child) {
-        button->setChecked(false);
+        mode.button->setChecked(false);
+        mode.item->setChecked(false);  // the menu checked its item on its own
         return;
     }
-    if (fromMenu) button->setChecked(!button->isChecked());  // its group releases the others
+    if (fromMenu) mode.button->setChecked(!mode.button->isChecked());  // its group releases the others
     PlotDocument& doc = child->Document();
-    if (button->isChecked()) {
-        for (bool PlotDocument::*mode :
-             {&PlotDocument::AddPointMode, &PlotDocument::DeletePointMode, &PlotDocument::DeleteSeriesMode,
-              &PlotDocument::AddSingleMode, &PlotDocument::DeleteSingleMode})
-            doc.*mode = mode == flag;
+    if (mode.button->isChecked()) {
+        for (const EditingMode& m : EditingModes())
+            doc.*m.flag = m.flag == mode.flag;
         QActionGroup* other =
-            button->actionGroup() == SeriesModeButtons ? SingleModeButtons : SeriesModeButtons;
+            mode.button->actionGroup() == SeriesModeButtons ? SingleModeButtons : SeriesModeButtons;
         for (QAction* a : other->actions())
             a->setChecked(false);
-        ShowStatus(1, prompt);
+        ShowStatus(1, mode.prompt);
     } else {
-        doc.*flag = false;
+        doc.*mode.flag = false;
         ShowStatus(1, QString());
     }
 }
 
-void TMainForm::ToolButton8Click(bool fromMenu) {
-    ModeCommand(ToolButton8, &PlotDocument::DeletePointMode, "Click a marker on a dataseries to delete it.",
-                fromMenu);
+void TMainForm::ShowEditingMode(const PlotDocument& doc) {
+    QString prompt;  // no mode: none, as in a new document
+    for (const EditingMode& m : EditingModes()) {
+        const bool on = doc.*m.flag;
+        m.button->setChecked(on);
+        if (on) prompt = m.prompt;
+    }
+    ShowStatus(1, prompt);
 }
 
 void TMainForm::ToolButton9Click(bool fromMenu) {
-    ModeCommand(ToolButton9, &PlotDocument::AddPointMode,
-                "Click in the plot to add a marker to a dataseries.", fromMenu);
+    ModeCommand(EditingModes()[0], fromMenu);
+}
+
+void TMainForm::ToolButton8Click(bool fromMenu) {
+    ModeCommand(EditingModes()[1], fromMenu);
 }
 
 void TMainForm::ToolButton10Click(bool fromMenu) {
-    ModeCommand(ToolButton10, &PlotDocument::DeleteSeriesMode, "Click on a dataseries to delete it.",
-                fromMenu);
+    ModeCommand(EditingModes()[2], fromMenu);
 }
 
 void TMainForm::ToolButton13Click(bool fromMenu) {
-    ModeCommand(ToolButton13, &PlotDocument::AddSingleMode, "Click to add a single marker.", fromMenu);
+    ModeCommand(EditingModes()[3], fromMenu);
 }
 
 void TMainForm::ToolButton14Click(bool fromMenu) {
-    ModeCommand(ToolButton14, &PlotDocument::DeleteSingleMode, "Click on a single marker to delete it.",
-                fromMenu);
+    ModeCommand(EditingModes()[4], fromMenu);
 }
 
 void TMainForm::ToolButton11Click() {

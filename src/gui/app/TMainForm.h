@@ -161,7 +161,20 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void WriteProjectFile(PlotDocument& doc, const std::string& path);
     void ShowQuickStartAtStartup();
     void ChangeZoom(TChildForm* child, bool (PlotDocument::*step)());
-    void ModeCommand(QAction* button, bool PlotDocument::*flag, const QString& prompt, bool fromMenu);
+    // One editing mode: its flag in each document, its tool button, its Data menu item and the
+    // prompt the status bar shows while it is on.
+    struct EditingMode {
+        bool PlotDocument::*flag;
+        QAction* button;
+        QAction* item;
+        const char* prompt;
+    };
+    // Add Marker to DataSeries, Delete Marker From DataSeries, Delete DataSeries, Add Single
+    // Marker, Delete Single Marker.
+    std::array<EditingMode, 5> EditingModes() const;
+    void ModeCommand(const EditingMode& mode, bool fromMenu);
+    // The mode buttons, the Data menu and the prompt show a document's editing mode.
+    void ShowEditingMode(const PlotDocument& doc);
 
     Dialogs& dialogs_;
     SettingsStore& settings_;
