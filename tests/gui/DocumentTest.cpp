@@ -134,11 +134,44 @@ TEST_F(DocumentTest, SaveProposesAProjectNameBesideTheDocument) {
         }
         EXPECT_TRUE(QFileInfo::exists(Path(c.written))) << c.written.toStdString();
         EXPECT_FALSE(child->Document().Modified);
-        EXPECT_EQ(child->windowTitle(), c.open) << "saving keeps the document's name";
+        EXPECT_EQ(child->windowTitle(), c.written) << "the document goes by the file written";
+        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);  // the next Save asks no more
+        EXPECT_EQ(dialogs.Count(Interaction::Save), c.proposed.isEmpty() ? 0 : 1);
         child->close();
         QCoreApplication::processEvents();
+        EXPECT_EQ(form.MFiles.Entry(1), Path(c.written).toStdString()) << "the recent file is the project";
     }
     EXPECT_TRUE(dialogs.answers.empty() && dialogs.files.empty());
+}
+
+TEST_F(DocumentTest, AfterSaveAsSaveWritesTheNewFile) {
+    TMainForm& form = StartQuietly();
+    SaveToFile(*OpenPictureDocument(MakeBmp("chart.bmp", 40, 30).toStdString()),
+               Path("chart.cvn").toStdString());
+    auto bytes = [&](const QString& name) {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray chart = bytes("chart.cvn");
+    TChildForm* child = OpenDocument(Path("chart.cvn"));
+    ASSERT_NE(child, nullptr);
+    dialogs.files.push_back(Path("copy"));
+    form.SaveAs1->trigger();
+    EXPECT_EQ(child->windowTitle(), "copy.cvn");
+    emit form.Window1->aboutToShow();
+    EXPECT_EQ(form.Window1->actions().last()->text(), "&1 copy.cvn");
+    // Go on editing: Ctrl+S writes copy.cvn without asking and leaves chart.cvn as it was.
+    child->Document().AddSingleMarker({5, 5}, nullptr);
+    child->Document().UpDateMemo(1);
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.Count(Interaction::Save), 1);
+    EXPECT_EQ(LoadProjectFile(Path("copy.cvn").toStdString())->SingleMarkers.size(), 1u);
+    EXPECT_EQ(bytes("chart.cvn"), chart);
+    child->Document().Modified = true;
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_TRUE(child->close());
+    EXPECT_EQ(dialogs.Texts(Interaction::Question), QStringList({"Save changes to copy.cvn?"}));
+    EXPECT_EQ(form.MFiles.Entry(1), Path("copy.cvn").toStdString());
 }
 
 TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
@@ -155,6 +188,7 @@ TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
     EXPECT_EQ(dialogs.Texts(Interaction::StandardError),
               QStringList({"Cannot create file " + nowhere + ".cvn"}));
     EXPECT_TRUE(child->Document().Modified);
+    EXPECT_EQ(child->FullPath(), Path("plot.bmp")) << "a failed save keeps the document's name";
 
     // Closing: Yes, then the save dialog cancelled: the window stays open and modified.
     dialogs.answers.push_back(Answer::Yes);

@@ -676,17 +676,29 @@ void TMainForm::Save1Click() {
 
 bool TMainForm::SaveDocument(TChildForm& child) {
     PlotDocument& doc = child.Document();
-    if (IsProjectName(doc.Caption)) {
-        WriteProjectFile(doc, doc.DocumentFolder + doc.Caption);
-        return !doc.Modified;
-    }
+    if (IsProjectName(doc.Caption)) return SaveAsProject(child, doc.DocumentFolder + doc.Caption);
     FileDialogRequest request;
     request.filters = FileFilterList(kProjectFilter);
     request.fileName = Q(ProposedProjectPath(doc));
     const auto chosen = dialogs_.SaveFileName(this, request);
     if (!chosen) return false;
-    WriteProjectFile(doc, WithProjectExtension(chosen->path.toStdString()));
-    return !doc.Modified;
+    return SaveAsProject(child, WithProjectExtension(chosen->path.toStdString()));
+}
+
+bool TMainForm::SaveAsProject(TChildForm& child, const std::string& path) {
+    PlotDocument& doc = child.Document();
+    const bool wasModified = doc.Modified;
+    doc.Modified = true;  // a write that succeeds clears it
+    WriteProjectFile(doc, path);
+    if (doc.Modified) {
+        doc.Modified = wasModified;
+        return false;
+    }
+    // From now on the document is that file, as in any editor: its title, the closing prompt, the
+    // recent files and the next Save all name it.
+    TakeFileName(doc, path);
+    child.setWindowTitle(Q(doc.Caption));
+    return true;
 }
 
 void TMainForm::SaveAs1Click() {
@@ -697,7 +709,7 @@ void TMainForm::SaveAs1Click() {
     request.directory = Q(child->Document().DocumentFolder);
     const auto chosen = dialogs_.SaveFileName(this, request);
     if (!chosen) return;
-    WriteProjectFile(child->Document(), WithProjectExtension(chosen->path.toStdString()));
+    SaveAsProject(*child, WithProjectExtension(chosen->path.toStdString()));
 }
 
 void TMainForm::WriteProjectFile(PlotDocument& doc, const std::string& path) {

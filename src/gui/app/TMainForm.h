@@ -159,6 +159,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void ReleaseModeButtons();
     void SyncPlotTypeMenu();
     void WriteProjectFile(PlotDocument& doc, const std::string& path);
+    // Writes a document to a project file; once written, the document goes by that file's name.
+    // False, changing nothing, when the file could not be written.
+    bool SaveAsProject(TChildForm& child, const std::string& path);
     void ShowQuickStartAtStartup();
     void ChangeZoom(TChildForm* child, bool (PlotDocument::*step)());
     // One editing mode: its flag in each document, its tool button, its Data menu item and the
