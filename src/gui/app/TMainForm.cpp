@@ -44,7 +44,6 @@ namespace curvana {
 namespace {
 
 constexpr const char* kHelpContext = "HelpContext";
-constexpr const char* kNoHint = "NoHint";
 constexpr const char* kHomepage = "https://www.morvane.com/";
 const QString kOpenFilter =
     "Curvana Files (*.cvn)|*.cvn|Bitmap Files (*.bmp)|*.bmp|JPEG Files (*.jpg; *.jpeg)|*.jpg;*.jpeg|"
@@ -246,23 +245,16 @@ void TMainForm::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
+    // Every button has a hint: its own, or else the caption of its command.
     auto push = [this](QAction* command, const QString& hint) {
         ToolBar1->addAction(command);
         if (!hint.isEmpty()) command->setToolTip(hint);
-        QWidget* button = ToolBar1->widgetForAction(command);
-        if (hint.isEmpty()) {
-            button->setProperty(kNoHint, true);
-            button->installEventFilter(this);
-        }
     };
     auto check = [this](const char* name, int image, const QString& text) {
         auto* a = new QAction(ImageListIcon(image), text, this);
         a->setObjectName(name);
         a->setCheckable(true);
         ToolBar1->addAction(a);
-        QWidget* button = ToolBar1->widgetForAction(a);
-        button->setProperty(kNoHint, true);
-        button->installEventFilter(this);
         return a;
     };
 
@@ -576,7 +568,6 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip && watched->property(kNoHint).toBool()) return true;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             const QAction* item = menu->activeAction();
