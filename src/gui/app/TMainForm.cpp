@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -349,8 +350,9 @@ void TMainForm::CreatePanel() {
     grid->addWidget(Memo1, row, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
-    // 135 pixels as designed, or wider where the labels need more room in the user's font.
-    Panel1->setFixedWidth(std::max(135, grid->minimumSize().width()));
+    // 135 pixels as designed, or wider where the labels need more room in the user's font; the
+    // user may widen it by dragging its edge.
+    Panel1->setMinimumWidth(std::max(135, grid->minimumSize().width()));
 
     PopupMenu1 = new QMenu(Memo1);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -373,13 +375,24 @@ void TMainForm::CreatePanel() {
     MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
-    auto* centre = new QWidget;
-    auto* row2 = new QHBoxLayout(centre);
-    row2->setContentsMargins(0, 0, 0, 0);
-    row2->setSpacing(0);
-    row2->addWidget(Panel1);
-    row2->addWidget(MDIClient, 1);
-    setCentralWidget(centre);
+    Splitter1 = new QSplitter(Qt::Horizontal);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(MDIClient);
+    Splitter1->setStretchFactor(0, 0);  // the document area takes what the window gains
+    Splitter1->setStretchFactor(1, 1);
+    setCentralWidget(Splitter1);
+    SetPanelWidth(Panel1->minimumWidth());
+}
+
+int TMainForm::PanelWidth() const {
+    return Splitter1->sizes().value(0);
+}
+
+void TMainForm::SetPanelWidth(int width) {
+    const int panel = std::max(width, Panel1->minimumWidth());
+    Splitter1->setSizes({panel, std::max(1, Splitter1->width() - Splitter1->handleWidth() - panel)});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -389,6 +402,7 @@ void TMainForm::ReadSettings() {
     const StartupSettings s = ReadStartupSettings(settings_);
     if (s.SigDigits) SigDigits = *s.SigDigits;
     if (s.MSize) MSize = *s.MSize;
+    if (s.PanelWidth) SetPanelWidth(*s.PanelWidth);
     ShowQuickStart = s.ShowQuickStart;
     MFiles = s.MFiles;
     UpdateMFiles();
@@ -434,6 +448,7 @@ void TMainForm::WriteSettings() {
     p.width = width();
     p.height = height();
     p.state = isMinimized() ? 2 : isMaximized() ? 1 : 0;
+    p.panelWidth = PanelWidth();
     try {
         WriteClosingSettings(settings_, MFiles, p);
     } catch (const SettingsError& e) {

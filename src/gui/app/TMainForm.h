@@ -16,6 +16,7 @@ class QLineEdit;
 class QMdiArea;
 class QMenu;
 class QPrinter;
+class QSplitter;
 class QToolBar;
 
 namespace curvana {
@@ -55,8 +56,10 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QAction *ToolButton8, *ToolButton9, *ToolButton10, *ToolButton13, *ToolButton14;
     QActionGroup *SeriesModeButtons, *SingleModeButtons;
 
-    // The side panel and its pop-up menu.
+    // The side panel and its pop-up menu; its right edge, shared with the document area, can be
+    // dragged to widen it.
     QWidget* Panel1;
+    QSplitter* Splitter1;
     QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;
     TListingMemo* Memo1;
     QMenu* PopupMenu1;
@@ -81,6 +84,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     TChildForm* ActiveChild() const;
     // Saves a document by the save rules; false when nothing was written.
     bool SaveDocument(TChildForm& child);
+    // The side panel's width; setting it keeps it at least as wide as designed.
+    int PanelWidth() const;
+    void SetPanelWidth(int width);
 
     void UpdateMFiles();
     void MFileClick(int tag);
