@@ -466,15 +466,24 @@ TEST_F(DocumentTest, WindowMenuArrangesTheDocuments) {
     TMainForm& form = StartQuietly();
     form.resize(900, 700);
     std::vector<TChildForm*> children;
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
-        children.push_back(OpenDocument(MakeBmp(name, 300, 100)));
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})  // c larger than the area
+        children.push_back(
+            OpenDocument(MakeBmp(name, name[0] == 'c' ? 1200 : 300, name[0] == 'c' ? 900 : 100)));
+    children[0]->move(form.MDIClient->viewport()->width() - 50, 0);  // partly beyond the area
     form.Tile1->trigger();
-    // Horizontally: one above the other, each from the left edge.
+    QCoreApplication::processEvents();
+    // Horizontally: one above the other, each across the whole width, together filling the area.
+    const QRect area = form.MDIClient->viewport()->rect();
+    QRegion covered;
     std::vector<int> tops;
     for (TChildForm* c : children) {
         EXPECT_EQ(c->x(), 0);
+        EXPECT_EQ(c->width(), area.width());
+        EXPECT_FALSE(covered.intersects(c->geometry())) << "windows overlap";
+        covered += c->geometry();
         tops.push_back(c->y());
     }
+    EXPECT_EQ(covered, QRegion(area));
     std::sort(tops.begin(), tops.end());
     EXPECT_TRUE(tops[0] < tops[1] && tops[1] < tops[2]);
 

@@ -987,12 +987,16 @@ void TMainForm::Tile1Click() {
     for (QMdiSubWindow* w : MDIClient->subWindowList(QMdiArea::StackingOrder))
         if (w->isVisible() && !w->isMinimized()) windows.push_back(w);
     if (windows.empty()) return;
-    const QSize area = MDIClient->viewport()->size();
+    // The whole area, also where scroll bars show now: once tiled, nothing lies beyond it.
+    const QSize area = MDIClient->contentsRect().size();
     const int n = int(windows.size());
     int y = 0;
     for (int i = 0; i < n; ++i) {
         const int h = area.height() * (i + 1) / n - area.height() * i / n;
-        windows[std::size_t(n - 1 - i)]->setGeometry(0, y, area.width(), h);
+        QMdiSubWindow* w = windows[std::size_t(n - 1 - i)];
+        // A document window is otherwise no larger than its picture; tiled, it fills its row.
+        w->setMaximumSize(w->maximumSize().expandedTo(QSize(area.width(), h)));
+        w->setGeometry(0, y, area.width(), h);
         y += h;
     }
 }
