@@ -334,7 +334,7 @@ void TMainForm::CreatePanel() {
         auto* label = new QLabel(caption);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row++, 1);
+        grid->addWidget(edit, row++, 1, Qt::AlignLeft);  // beside its label however wide the panel
         connect(edit, &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
         return edit;
     };
