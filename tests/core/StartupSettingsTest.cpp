@@ -38,23 +38,29 @@ TEST(StartupSettingsTest, AStoreThatCannotBeOpenedGivesTheDefaultsAndTakesNothin
 }
 
 TEST(StartupSettingsTest, AValueOfTheWrongTypeStopsTheReadingThere) {
-    const Stored all = {{"SigDigits", 5}, {"MSize", 6}, {"QuickStart", 1}, {"file1", "/a"}, {"file2", "/b"},
-                        {"state", 0},     {"top", 1},   {"left", 2},       {"width", 300},  {"height", 200}};
+    const Stored all = {{"SigDigits", 5}, {"MSize", 6},    {"QuickStart", 1},  {"file1", "/a"},
+                        {"file2", "/b"},  {"state", 0},    {"top", 1},         {"left", 2},
+                        {"width", 300},   {"height", 200}, {"PanelWidth", 250}};
     struct Case {
         std::string bad;
         Value badValue;
     };
-    const std::vector<Case> cases = {
-        {"SigDigits", "five"}, {"MSize", "6"}, {"QuickStart", "yes"}, {"file1", 1},
-        {"file2", 2},          {"state", "0"}, {"top", "x"},          {"height", "tall"},
-    };
+    const std::vector<Case> cases =
+        {
+            {"SigDigits", "five"},  {"MSize", "6"}, {"QuickStart", "yes"}, {"file1", 1},
+            {"file2", 2},           {"state", "0"}, {"top", "x"},          {"height", "tall"},
+            {"PanelWidth", "wide"},  // the panel keeps its design width, silently
+        };
     const std::vector<std::string> order = {"SigDigits", "MSize", "QuickStart", "file1", "file2",
                                             "state",     "top",   "left",       "width", "height"};
     for (const Case& c : cases) {
         MemorySettingsStore store = StoreWith(all);
         store.Put(kSettingsKey, c.bad, c.badValue);
         const StartupSettings s = ReadStartupSettings(store);
-        EXPECT_EQ(s.error, "Invalid data type for '" + c.bad + "'");
+        const bool panel = c.bad == "PanelWidth";
+        EXPECT_EQ(s.error, panel ? "" : "Invalid data type for '" + c.bad + "'");
+        // The panel's width is read whatever became of the values before it.
+        EXPECT_EQ(s.PanelWidth, panel ? std::nullopt : std::optional<std::int32_t>(250)) << c.bad;
         // Everything before the bad value was read, nothing after it.
         auto readBefore = [&](const std::string& name) {
             for (const std::string& n : order) {

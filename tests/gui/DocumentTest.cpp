@@ -135,11 +135,44 @@ TEST_F(DocumentTest, SaveProposesAProjectNameBesideTheDocument) {
         }
         EXPECT_TRUE(QFileInfo::exists(Path(c.written))) << c.written.toStdString();
         EXPECT_FALSE(child->Document().Modified);
-        EXPECT_EQ(child->windowTitle(), c.open) << "saving keeps the document's name";
+        EXPECT_EQ(child->windowTitle(), c.written) << "the document goes by the file written";
+        QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);  // the next Save asks no more
+        EXPECT_EQ(dialogs.Count(Interaction::Save), c.proposed.isEmpty() ? 0 : 1);
         child->close();
         QCoreApplication::processEvents();
+        EXPECT_EQ(form.MFiles.Entry(1), Path(c.written).toStdString()) << "the recent file is the project";
     }
     EXPECT_TRUE(dialogs.answers.empty() && dialogs.files.empty());
+}
+
+TEST_F(DocumentTest, AfterSaveAsSaveWritesTheNewFile) {
+    TMainForm& form = StartQuietly();
+    SaveToFile(*OpenPictureDocument(MakeBmp("chart.bmp", 40, 30).toStdString()),
+               Path("chart.cvn").toStdString());
+    auto bytes = [&](const QString& name) {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray chart = bytes("chart.cvn");
+    TChildForm* child = OpenDocument(Path("chart.cvn"));
+    ASSERT_NE(child, nullptr);
+    dialogs.files.push_back(Path("copy"));
+    form.SaveAs1->trigger();
+    EXPECT_EQ(child->windowTitle(), "copy.cvn");
+    emit form.Window1->aboutToShow();
+    EXPECT_EQ(form.Window1->actions().last()->text(), "&1 copy.cvn");
+    // Go on editing: Ctrl+S writes copy.cvn without asking and leaves chart.cvn as it was.
+    child->Document().AddSingleMarker({5, 5}, nullptr);
+    child->Document().UpDateMemo(1);
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.Count(Interaction::Save), 1);
+    EXPECT_EQ(LoadProjectFile(Path("copy.cvn").toStdString())->SingleMarkers.size(), 1u);
+    EXPECT_EQ(bytes("chart.cvn"), chart);
+    child->Document().Modified = true;
+    dialogs.answers.push_back(Answer::No);
+    EXPECT_TRUE(child->close());
+    EXPECT_EQ(dialogs.Texts(Interaction::Question), QStringList({"Save changes to copy.cvn?"}));
+    EXPECT_EQ(form.MFiles.Entry(1), Path("copy.cvn").toStdString());
 }
 
 TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
@@ -173,6 +206,7 @@ TEST_F(DocumentTest, SaveFailuresAndCancelledSavesKeepTheDocumentModified) {
     EXPECT_EQ(kept.readAll(), "old");
     kept.close();
     EXPECT_TRUE(child->Document().Modified);
+    EXPECT_EQ(child->FullPath(), Path("plot.bmp")) << "a failed save keeps the document's name";
 
     // Closing: Yes, then the save dialog cancelled: the window stays open and modified.
     dialogs.answers.push_back(Answer::Yes);
@@ -329,7 +363,6 @@ TEST_F(DocumentTest, ActivationSwapsTheSidePanelBetweenDocuments) {
     EXPECT_EQ(a->Document().XMax, 2.5);
     EXPECT_EQ(a->Document().YMax, 0);
     EXPECT_EQ(form.Edit2->text(), "0");
-    EXPECT_TRUE(b->Document().IgnoreClick);
     Type(form.Edit1, "0.1");
 
     // Through the Window menu: its items list the documents with the active one checked.
@@ -349,15 +382,31 @@ TEST_F(DocumentTest, ActivationSwapsTheSidePanelBetweenDocuments) {
     EXPECT_EQ(form.Edit4->text(), "0");
     EXPECT_EQ(b->Document().XMin, 0.1);
 
-    // The first click after an activation only activates, also when that click activates.
-    ASSERT_TRUE(a->Document().IgnoreClick);
-    QTest::mouseClick(a->View(), Qt::LeftButton, {}, QPoint(50, 50));
-    EXPECT_FALSE(a->Document().IgnoreClick);
-    b->Document().IgnoreClick = false;  // as after a click that was swallowed earlier
-    QTest::mouseClick(b->View(), Qt::LeftButton, {}, QPoint(50, 50));
-    EXPECT_EQ(form.ActiveChild(), b);
-    EXPECT_FALSE(b->Document().IgnoreClick) << "the activating click was the one swallowed";
+    // Only a press into the picture of an inactive window is swallowed: after the Window menu, a
+    // title bar or opening a file the first click acts. In Add Single Marker mode every click that
+    // acts adds a marker.
+    a->Document().AddSingleMode = b->Document().AddSingleMode = true;
+    auto click = [](QWidget* w, int x, int y) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(x, y)); };
+    const std::vector<std::pair<std::function<void()>, TChildForm*>> steps = {
+        {[] {}, a},                                 // activated by the Window menu above
+        {[&] { click(b->View(), 60, 120); }, b},    // swallowed
+        {[&] { click(a->View(), 70, 120); }, a},    // swallowed
+        {[&] { click(b, b->width() / 2, 8); }, b},  // its title bar
+    };
+    int x = 20;
+    for (const auto& [activate, active] : steps) {
+        const std::size_t before = active->Document().SingleMarkers.size();
+        activate();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form.ActiveChild(), active) << x;
+        click(active->View(), x += 30, 50);
+        EXPECT_EQ(active->Document().SingleMarkers.size(), before + 1) << x;
+    }
     EXPECT_EQ(form.Edit1->text(), "0.1");
+    TChildForm* c = OpenDocument(MakeBmp("c.bmp"));
+    c->Document().AddSingleMode = true;
+    click(c->View(), 50, 50);
+    EXPECT_EQ(c->Document().SingleMarkers.size(), 1u) << "the first click after opening acts";
 }
 
 TEST_F(DocumentTest, ZoomCommandsResizeTheDocument) {
@@ -435,15 +484,24 @@ TEST_F(DocumentTest, WindowMenuArrangesTheDocuments) {
     TMainForm& form = StartQuietly();
     form.resize(900, 700);
     std::vector<TChildForm*> children;
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
-        children.push_back(OpenDocument(MakeBmp(name, 300, 100)));
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})  // c larger than the area
+        children.push_back(
+            OpenDocument(MakeBmp(name, name[0] == 'c' ? 1200 : 300, name[0] == 'c' ? 900 : 100)));
+    children[0]->move(form.MDIClient->viewport()->width() - 50, 0);  // partly beyond the area
     form.Tile1->trigger();
-    // Horizontally: one above the other, each from the left edge.
+    QCoreApplication::processEvents();
+    // Horizontally: one above the other, each across the whole width, together filling the area.
+    const QRect area = form.MDIClient->viewport()->rect();
+    QRegion covered;
     std::vector<int> tops;
     for (TChildForm* c : children) {
         EXPECT_EQ(c->x(), 0);
+        EXPECT_EQ(c->width(), area.width());
+        EXPECT_FALSE(covered.intersects(c->geometry())) << "windows overlap";
+        covered += c->geometry();
         tops.push_back(c->y());
     }
+    EXPECT_EQ(covered, QRegion(area));
     std::sort(tops.begin(), tops.end());
     EXPECT_TRUE(tops[0] < tops[1] && tops[1] < tops[2]);
 

@@ -86,6 +86,15 @@ class EditingTest : public MainFormFixture {
                 wrong += full.PixelColor(x, y) != view.Raster().PixelColor(x, y);
         return wrong;
     }
+    // Which of the mode buttons 9, 8, 10, 13 and 14, or of their Data menu items, are down ("1").
+    QString States(bool menu) const {
+        QString s;
+        for (QAction* b : {form->ToolButton9, form->ToolButton8, form->ToolButton10, form->ToolButton13,
+                           form->ToolButton14, form->AddPointtoDataSerie1, form->RemovePointFromDataSerie1,
+                           form->RemoveDataSerie1, form->AddSingleMarker1, form->DeleteSingleMarker1})
+            s += b->isChecked() ? "1" : "0";
+        return menu ? s.mid(5) : s.left(5);
+    }
     std::vector<TPoint> Points(int series) {
         std::vector<TPoint> points;
         for (const auto& m : Doc().DataSeries[std::size_t(series)]->Markers)
@@ -99,8 +108,7 @@ TEST_F(EditingTest, ModeCommandsSetOneModeAndItsPrompt) {
     // Without a document a mode command only leaves its button up.
     form->AddPointtoDataSerie1->trigger();
     QTest::mouseClick(form->ToolBar1->widgetForAction(form->ToolButton13), Qt::LeftButton);
-    EXPECT_FALSE(form->ToolButton9->isChecked());
-    EXPECT_FALSE(form->ToolButton13->isChecked());
+    EXPECT_EQ(States(false) + States(true), "0000000000");
     EXPECT_EQ(Panel(1), "");
     form->AddDataSerie1->trigger();  // nothing to add to
 
@@ -114,13 +122,6 @@ TEST_F(EditingTest, ModeCommandsSetOneModeAndItsPrompt) {
             .arg(d.DeleteSeriesMode)
             .arg(d.AddSingleMode)
             .arg(d.DeleteSingleMode);
-    };
-    auto down = [this] {
-        QString s;
-        for (QAction* b : {form->ToolButton9, form->ToolButton8, form->ToolButton10, form->ToolButton13,
-                           form->ToolButton14})
-            s += b->isChecked() ? "1" : "0";
-        return s;
     };
     struct Step {
         QAction* menu;    // the Data menu item, or null for a click on button
@@ -149,25 +150,53 @@ TEST_F(EditingTest, ModeCommandsSetOneModeAndItsPrompt) {
         else
             QTest::mouseClick(form->ToolBar1->widgetForAction(s.button), Qt::LeftButton);
         EXPECT_EQ(modes(), s.modes) << "step " << i;
-        EXPECT_EQ(down(), s.down) << "step " << i;
+        EXPECT_EQ(States(false), s.down) << "step " << i;
+        EXPECT_EQ(States(true), s.down) << "step " << i << ": the menu shows the buttons";
         EXPECT_EQ(Panel(1), s.prompt) << "step " << i;
     }
 
     // Add DataSeries keeps a single-marker mode but clears the prompt, and ends a series mode.
     form->AddDataSerie1->trigger();
     EXPECT_EQ(modes(), "00010");
-    EXPECT_EQ(down(), "00010");
+    EXPECT_EQ(States(false), "00010");
     EXPECT_EQ(Panel(1), "");
     form->ToolButton9Click(true);
     QTest::mouseClick(form->ToolBar1->widgetForAction(form->AddDataSerie1), Qt::LeftButton);
     EXPECT_EQ(modes(), "00000");
-    EXPECT_EQ(down(), "00000");
+    EXPECT_EQ(States(false) + States(true), "0000000000");
 
     // Both series start a tenth of the way along the box's diagonal and end in its middle.
     ASSERT_EQ(Doc().DataSeries.size(), 2u);
     EXPECT_EQ(Points(0), (std::vector<TPoint>{{36, 82}, {100, 50}}));
     EXPECT_EQ(Doc().DataSeries[1]->Name, "DataSeries 2");
     EXPECT_EQ(child->View()->ClientPixel(At({36, 82}).x() - 6, At({36, 82}).y()), clBlack) << "drawn at once";
+}
+
+TEST_F(EditingTest, EachDocumentShowsItsOwnModeWhenActivated) {
+    Open();
+    TChildForm* a = child;
+    form->AddDataSerie1->trigger();
+    form->AddPointtoDataSerie1->trigger();
+    TChildForm* b = OpenDocument(MakeBmp("b.bmp", 200, 100));
+    EXPECT_EQ(States(false) + Panel(1), "00000") << "a new document has no mode";
+    form->AddSingleMarker1->trigger();
+    // Back and forth through the Window menu: the buttons, the menu and the prompt follow.
+    const QString series = "10000Click in the plot to add a marker to a dataseries.";
+    for (const auto& [to, shown] : std::vector<std::pair<TChildForm*, QString>>{
+             {a, series}, {b, "00010Click to add a single marker."}, {a, series}}) {
+        emit form->Window1->aboutToShow();
+        for (QAction* item : form->Window1->actions())
+            if (item->text().endsWith(" " + to->windowTitle())) item->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(States(false) + Panel(1), shown);
+        EXPECT_EQ(States(true), shown.left(5));
+    }
+    Press(At({120, 40}));  // the first click adds to a's series, as its button says
+    EXPECT_EQ(Points(0).size(), 3u);
+    EXPECT_TRUE(b->Document().SingleMarkers.empty());
+    b->Document().Modified = false;
+    b->close();  // a stays active and keeps its mode on show
+    EXPECT_EQ(States(false), "10000");
 }
 
 TEST_F(EditingTest, PressesMapToPicturePointsAndStopAtThePictureEdge) {

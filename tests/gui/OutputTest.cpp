@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -90,6 +91,20 @@ TEST_F(OutputTest, PreferenceFieldsHoldAWholeNumberWithinTheirRange) {
     pref.UpDown2->DownButton()->click();
     pref.UpDown2->UpButton()->click();
     EXPECT_EQ(pref.Edit2->text(), "3");
+
+    // Every text is whole in the platform's font, no label runs under a field, and everything
+    // lies inside the dialog.
+    pref.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pref));
+    for (QLabel* label : {pref.Label1, pref.Label2}) {
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+        EXPECT_LT(label->geometry().right(), pref.Edit1->x()) << label->text().toStdString();
+    }
+    for (QPushButton* button : {pref.Button1, pref.Button2})
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text().remove('&')) + 8, button->width());
+    for (QWidget* part : pref.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(pref.rect().contains(part->geometry())) << part->objectName().toStdString();
+    pref.hide();
 
     pref.BitBtn1->click();
     ASSERT_NE(form->HelpWindow(), nullptr);

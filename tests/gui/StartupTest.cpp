@@ -7,8 +7,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 
 #include "MainFormFixture.h"
+#include "app/TListingMemo.h"
 #include "app/TQSForm.h"
 
 namespace curvana::test {
@@ -124,10 +126,27 @@ TEST_F(StartupTest, ClosingWritesTheRecentFilesAndThePlacement) {
     TMainForm& form = StartQuietly("file1=/a/one.bmp\nfile2=/b/two.cvn\n");
     form.move(25, 35);
     form.resize(600, 410);
+    // The side panel's edge dragged with the mouse: the listing widens with the panel, which never
+    // gets narrower than designed.
+    auto* splitter = form.findChild<QSplitter*>();
+    ASSERT_NE(splitter, nullptr);
+    QSplitterHandle* edge = splitter->handle(1);
+    const int panel = form.Panel1->width(), memo = form.Memo1->width();
+    for (const auto& [by, width] :
+         std::vector<std::pair<int, int>>{{60, panel + 60}, {-200, panel}, {45, panel + 45}}) {
+        QTest::mousePress(edge, Qt::LeftButton, {}, QPoint(1, 50));
+        QTest::mouseMove(edge, QPoint(1 + by, 50));
+        QTest::mouseRelease(edge, Qt::LeftButton, {}, QPoint(1 + by, 50));
+        EXPECT_EQ(form.Panel1->width(), width) << by;
+        EXPECT_EQ(form.Memo1->width(), memo + width - panel) << by;
+    }
     EXPECT_TRUE(form.close());
     const std::vector<std::pair<QString, QString>> expected = {
-        {"file1", "/a/one.bmp"}, {"file2", "/b/two.cvn"}, {"file3", ""},     {"file4", ""}, {"top", "35"},
-        {"left", "25"},          {"width", "600"},        {"height", "410"}, {"state", "0"}};
+        {"file1", "/a/one.bmp"}, {"file2", "/b/two.cvn"},
+        {"file3", ""},           {"file4", ""},
+        {"top", "35"},           {"left", "25"},
+        {"width", "600"},        {"height", "410"},
+        {"state", "0"},          {"PanelWidth", QString::number(panel + 45)}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(StoredValue(name), value) << name.toStdString();
     form.show();
@@ -138,6 +157,17 @@ TEST_F(StartupTest, ClosingWritesTheRecentFilesAndThePlacement) {
     form.showMaximized();
     EXPECT_TRUE(form.close());
     EXPECT_EQ(StoredValue("state"), "1");
+
+    // The next start shows the panel as wide as it was left; a stored width below the design, or
+    // one that is not a number, gives the design.
+    for (const QByteArray stored : {"", "PanelWidth=20\n", "PanelWidth=wide\n"}) {
+        if (!stored.isEmpty()) StoreSettings("QuickStart=1\n" + stored);
+        this->form = std::make_unique<TMainForm>(dialogs, *settings);
+        this->form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(this->form.get()));
+        EXPECT_EQ(this->form->Panel1->width(), stored.isEmpty() ? panel + 45 : panel) << stored.constData();
+    }
+    EXPECT_EQ(dialogs.Count(Interaction::StandardError), 0);
 }
 
 TEST_F(StartupTest, QuickStartCheckBoxDecidesAboutTheNextStart) {

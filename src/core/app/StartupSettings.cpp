@@ -61,6 +61,10 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
     } catch (const SettingsError& e) {
         s.error = e.what();
     }
+    try {
+        if (store.ValueExists("PanelWidth")) s.PanelWidth = store.ReadInteger("PanelWidth");
+    } catch (const SettingsError&) {  // the panel keeps its design width
+    }
     return s;
 }
 
@@ -74,6 +78,7 @@ bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const 
     store.WriteInteger("width", placement.width);
     store.WriteInteger("height", placement.height);
     store.WriteInteger("state", placement.state);
+    store.WriteInteger("PanelWidth", placement.panelWidth);
     key.Close();
     return true;
 }

@@ -20,6 +20,9 @@ struct StartupSettings {
     std::optional<std::int32_t> state;  // 0 normal, 1 maximized, 2 minimized
     // Read only when state is 0.
     std::optional<std::int32_t> top, left, width, height;
+    // The side panel's width; read on its own after the others, whatever became of them, and
+    // left empty when it is missing or not an integer.
+    std::optional<std::int32_t> PanelWidth;
     // The failure that ended the reading ("Invalid data type for 'name'"); empty when none.
     std::string error;
 };
@@ -27,16 +30,19 @@ struct StartupSettings {
 // Opens the settings key (creating it), reads SigDigits, MSize, QuickStart, the chain file1..file4
 // (a missing value ends it) and state, then top, left, width and height when state is 0, and
 // closes the key. A value of the wrong type stops the reading there; everything read before it is
-// kept. A key that cannot be opened gives the defaults.
+// kept. PanelWidth is read last, whatever became of the others. A key that cannot be opened gives
+// the defaults.
 StartupSettings ReadStartupSettings(SettingsStore& store);
 
 // The main window's placement as stored at closing.
 struct WindowPlacement {
     std::int32_t top = 0, left = 0, width = 0, height = 0;
-    std::int32_t state = 0;  // 0 normal, 1 maximized, 2 minimized
+    std::int32_t state = 0;       // 0 normal, 1 maximized, 2 minimized
+    std::int32_t panelWidth = 0;  // the side panel's width
 };
 
-// Writes file1..file4 (empty entries as empty strings), top, left, width, height and state.
+// Writes file1..file4 (empty entries as empty strings), top, left, width, height, state and
+// PanelWidth.
 // Returns false, writing nothing, when the key cannot be opened or created. A store failure
 // throws SettingsError.
 bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const WindowPlacement& placement);

@@ -48,10 +48,14 @@ Bitmap ReadPictureFile(const std::string& path, FileKind kind) {
     return picture;
 }
 
+void TakeFileName(PlotDocument& doc, const std::string& path) {
+    doc.Caption = ExtractFileName(path);
+    doc.DocumentFolder = ExtractFilePath(path);
+}
+
 std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path) {
     auto doc = std::make_unique<PlotDocument>();
-    doc->Caption = ExtractFileName(path);
-    doc->DocumentFolder = ExtractFilePath(path);
+    TakeFileName(*doc, path);
     doc->Initialize();
     doc->Picture = ReadPictureFile(path, KindOfFile(path));
     doc->PlaceNewPicture();

@@ -24,6 +24,11 @@ class OpenError : public std::runtime_error {
 // picture without pixels (a GIF without frames) counts as a failure.
 Bitmap ReadPictureFile(const std::string& path, FileKind kind);
 
+// The document goes by the file at path: its name (the caption) and its folder. Done when the
+// document is opened, and after every successful save to a project file, so that the window title,
+// the closing prompt, the recent files and later saves follow the file last written.
+void TakeFileName(PlotDocument& doc, const std::string& path);
+
 // A new document for a picture file: caption and folder from the path, the picture decoded, the
 // zoomed display built and the calibration box at 10 % and 90 % of the picture; not modified.
 std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path);

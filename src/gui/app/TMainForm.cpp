@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -44,7 +45,6 @@ namespace curvana {
 namespace {
 
 constexpr const char* kHelpContext = "HelpContext";
-constexpr const char* kNoHint = "NoHint";
 constexpr const char* kHomepage = "https://www.morvane.com/";
 const QString kOpenFilter =
     "Curvana Files (*.cvn)|*.cvn|Bitmap Files (*.bmp)|*.bmp|JPEG Files (*.jpg; *.jpeg)|*.jpg;*.jpeg|"
@@ -246,23 +246,16 @@ void TMainForm::CreateToolBar() {
     ToolBar1->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
+    // Every button has a hint: its own, or else the caption of its command.
     auto push = [this](QAction* command, const QString& hint) {
         ToolBar1->addAction(command);
         if (!hint.isEmpty()) command->setToolTip(hint);
-        QWidget* button = ToolBar1->widgetForAction(command);
-        if (hint.isEmpty()) {
-            button->setProperty(kNoHint, true);
-            button->installEventFilter(this);
-        }
     };
     auto check = [this](const char* name, int image, const QString& text) {
         auto* a = new QAction(ImageListIcon(image), text, this);
         a->setObjectName(name);
         a->setCheckable(true);
         ToolBar1->addAction(a);
-        QWidget* button = ToolBar1->widgetForAction(a);
-        button->setProperty(kNoHint, true);
-        button->installEventFilter(this);
         return a;
     };
 
@@ -297,6 +290,11 @@ void TMainForm::CreateToolBar() {
     for (QAction* a : {ToolButton13, ToolButton14})
         SingleModeButtons->addAction(a);
 
+    // The Data menu's mode items show the state of their buttons.
+    for (const EditingMode& m : EditingModes()) {
+        m.item->setCheckable(true);
+        connect(m.button, &QAction::toggled, m.item, &QAction::setChecked);
+    }
     connect(ToolButton8, &QAction::triggered, this, [this] { ToolButton8Click(); });
     connect(ToolButton9, &QAction::triggered, this, [this] { ToolButton9Click(); });
     connect(ToolButton10, &QAction::triggered, this, [this] { ToolButton10Click(); });
@@ -336,7 +334,7 @@ void TMainForm::CreatePanel() {
         auto* label = new QLabel(caption);
         label->setBuddy(edit);
         grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row++, 1);
+        grid->addWidget(edit, row++, 1, Qt::AlignLeft);  // beside its label however wide the panel
         connect(edit, &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
         return edit;
     };
@@ -352,8 +350,9 @@ void TMainForm::CreatePanel() {
     grid->addWidget(Memo1, row, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
-    // 135 pixels as designed, or wider where the labels need more room in the user's font.
-    Panel1->setFixedWidth(std::max(135, grid->minimumSize().width()));
+    // 135 pixels as designed, or wider where the labels need more room in the user's font; the
+    // user may widen it by dragging its edge.
+    Panel1->setMinimumWidth(std::max(135, grid->minimumSize().width()));
 
     PopupMenu1 = new QMenu(Memo1);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -376,13 +375,24 @@ void TMainForm::CreatePanel() {
     MDIClient->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(MDIClient, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
-    auto* centre = new QWidget;
-    auto* row2 = new QHBoxLayout(centre);
-    row2->setContentsMargins(0, 0, 0, 0);
-    row2->setSpacing(0);
-    row2->addWidget(Panel1);
-    row2->addWidget(MDIClient, 1);
-    setCentralWidget(centre);
+    Splitter1 = new QSplitter(Qt::Horizontal);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(MDIClient);
+    Splitter1->setStretchFactor(0, 0);  // the document area takes what the window gains
+    Splitter1->setStretchFactor(1, 1);
+    setCentralWidget(Splitter1);
+    SetPanelWidth(Panel1->minimumWidth());
+}
+
+int TMainForm::PanelWidth() const {
+    return Splitter1->sizes().value(0);
+}
+
+void TMainForm::SetPanelWidth(int width) {
+    const int panel = std::max(width, Panel1->minimumWidth());
+    Splitter1->setSizes({panel, std::max(1, Splitter1->width() - Splitter1->handleWidth() - panel)});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -392,6 +402,7 @@ void TMainForm::ReadSettings() {
     const StartupSettings s = ReadStartupSettings(settings_);
     if (s.SigDigits) SigDigits = *s.SigDigits;
     if (s.MSize) MSize = *s.MSize;
+    if (s.PanelWidth) SetPanelWidth(*s.PanelWidth);
     ShowQuickStart = s.ShowQuickStart;
     MFiles = s.MFiles;
     UpdateMFiles();
@@ -437,6 +448,7 @@ void TMainForm::WriteSettings() {
     p.width = width();
     p.height = height();
     p.state = isMinimized() ? 2 : isMaximized() ? 1 : 0;
+    p.panelWidth = PanelWidth();
     try {
         WriteClosingSettings(settings_, MFiles, p);
     } catch (const SettingsError& e) {
@@ -571,7 +583,6 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip && watched->property(kNoHint).toBool()) return true;
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             const QAction* item = menu->activeAction();
@@ -671,17 +682,23 @@ void TMainForm::Save1Click() {
 
 bool TMainForm::SaveDocument(TChildForm& child) {
     PlotDocument& doc = child.Document();
-    if (IsProjectName(doc.Caption)) {
-        WriteProjectFile(doc, doc.DocumentFolder + doc.Caption);
-        return !doc.Modified;
-    }
+    if (IsProjectName(doc.Caption)) return SaveAsProject(child, doc.DocumentFolder + doc.Caption);
     FileDialogRequest request;
     request.filters = FileFilterList(kProjectFilter);
     request.fileName = Q(ProposedProjectPath(doc));
     const auto chosen = dialogs_.SaveFileName(this, request);
     if (!chosen) return false;
-    WriteProjectFile(doc, WithProjectExtension(chosen->path.toStdString()));
-    return !doc.Modified;
+    return SaveAsProject(child, WithProjectExtension(chosen->path.toStdString()));
+}
+
+bool TMainForm::SaveAsProject(TChildForm& child, const std::string& path) {
+    PlotDocument& doc = child.Document();
+    if (!WriteProjectFile(doc, path)) return false;
+    // From now on the document is that file, as in any editor: its title, the closing prompt, the
+    // recent files and the next Save all name it.
+    TakeFileName(doc, path);
+    child.setWindowTitle(Q(doc.Caption));
+    return true;
 }
 
 void TMainForm::SaveAs1Click() {
@@ -692,19 +709,21 @@ void TMainForm::SaveAs1Click() {
     request.directory = Q(child->Document().DocumentFolder);
     const auto chosen = dialogs_.SaveFileName(this, request);
     if (!chosen) return;
-    WriteProjectFile(child->Document(), WithProjectExtension(chosen->path.toStdString()));
+    SaveAsProject(*child, WithProjectExtension(chosen->path.toStdString()));
 }
 
-void TMainForm::WriteProjectFile(PlotDocument& doc, const std::string& path) {
+bool TMainForm::WriteProjectFile(PlotDocument& doc, const std::string& path) {
     try {
         BusyCursor busy;
         SaveToFile(doc, path);
+        return true;
     } catch (const std::system_error& e) {
         // The path is on the first line already; the second gives the system's reason.
         dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path) + "\n" + Q(e.code().message()));
     } catch (const std::exception& e) {
         dialogs_.StandardErrorBox(this, "Cannot create file " + Q(path) + "\n" + Q(e.what()));
     }
+    return false;
 }
 
 void TMainForm::Close1Click() {
@@ -726,6 +745,8 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
         }
     }
     DocumentGone(doc.DocumentFolder + doc.Caption, true);
+    // Another document that stays active keeps showing its own mode.
+    if (TChildForm* active = ActiveChild(); active && active != &child) ShowEditingMode(active->Document());
     if (doc.Memo == Memo1) doc.Memo = nullptr;
     return true;
 }
@@ -762,6 +783,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
     if (active_ && !active_->Closing()) active_->FormDeactivate();
     active_ = entered;
     entered->FormActivate();
+    ShowEditingMode(entered->Document());
     UpdateWindowMenu();
 }
 
@@ -860,52 +882,71 @@ void TMainForm::ShowStatus(int panel, const QString& text) {
     StatusPanels[std::size_t(panel)]->setText(text);
 }
 
-void TMainForm::ModeCommand(QAction* button, bool PlotDocument::*flag, const QString& prompt, bool fromMenu) {
+std::array<TMainForm::EditingMode, 5> TMainForm::EditingModes() const {
+    return {{
+        {&PlotDocument::AddPointMode, ToolButton9, AddPointtoDataSerie1,
+         "Click in the plot to add a marker to a dataseries."},
+        {&PlotDocument::DeletePointMode, ToolButton8, RemovePointFromDataSerie1,
+         "Click a marker on a dataseries to delete it."},
+        {&PlotDocument::DeleteSeriesMode, ToolButton10, RemoveDataSerie1,
+         "Click on a dataseries to delete it."},
+        {&PlotDocument::AddSingleMode, ToolButton13, AddSingleMarker1, "Click to add a single marker."},
+        {&PlotDocument::DeleteSingleMode, ToolButton14, DeleteSingleMarker1,
+         "Click on a single marker to delete it."},
+    }};
+}
+
+void TMainForm::ModeCommand(const EditingMode& mode, bool fromMenu) {
     TChildForm* child = ActiveChild();
     if (!child) {
-        button->setChecked(false);
+        mode.button->setChecked(false);
+        mode.item->setChecked(false);  // the menu checked its item on its own
         return;
     }
-    if (fromMenu) button->setChecked(!button->isChecked());  // its group releases the others
+    if (fromMenu) mode.button->setChecked(!mode.button->isChecked());  // its group releases the others
     PlotDocument& doc = child->Document();
-    if (button->isChecked()) {
-        for (bool PlotDocument::*mode :
-             {&PlotDocument::AddPointMode, &PlotDocument::DeletePointMode, &PlotDocument::DeleteSeriesMode,
-              &PlotDocument::AddSingleMode, &PlotDocument::DeleteSingleMode})
-            doc.*mode = mode == flag;
+    if (mode.button->isChecked()) {
+        for (const EditingMode& m : EditingModes())
+            doc.*m.flag = m.flag == mode.flag;
         QActionGroup* other =
-            button->actionGroup() == SeriesModeButtons ? SingleModeButtons : SeriesModeButtons;
+            mode.button->actionGroup() == SeriesModeButtons ? SingleModeButtons : SeriesModeButtons;
         for (QAction* a : other->actions())
             a->setChecked(false);
-        ShowStatus(1, prompt);
+        ShowStatus(1, mode.prompt);
     } else {
-        doc.*flag = false;
+        doc.*mode.flag = false;
         ShowStatus(1, QString());
     }
 }
 
-void TMainForm::ToolButton8Click(bool fromMenu) {
-    ModeCommand(ToolButton8, &PlotDocument::DeletePointMode, "Click a marker on a dataseries to delete it.",
-                fromMenu);
+void TMainForm::ShowEditingMode(const PlotDocument& doc) {
+    QString prompt;  // no mode: none, as in a new document
+    for (const EditingMode& m : EditingModes()) {
+        const bool on = doc.*m.flag;
+        m.button->setChecked(on);
+        if (on) prompt = m.prompt;
+    }
+    ShowStatus(1, prompt);
 }
 
 void TMainForm::ToolButton9Click(bool fromMenu) {
-    ModeCommand(ToolButton9, &PlotDocument::AddPointMode,
-                "Click in the plot to add a marker to a dataseries.", fromMenu);
+    ModeCommand(EditingModes()[0], fromMenu);
+}
+
+void TMainForm::ToolButton8Click(bool fromMenu) {
+    ModeCommand(EditingModes()[1], fromMenu);
 }
 
 void TMainForm::ToolButton10Click(bool fromMenu) {
-    ModeCommand(ToolButton10, &PlotDocument::DeleteSeriesMode, "Click on a dataseries to delete it.",
-                fromMenu);
+    ModeCommand(EditingModes()[2], fromMenu);
 }
 
 void TMainForm::ToolButton13Click(bool fromMenu) {
-    ModeCommand(ToolButton13, &PlotDocument::AddSingleMode, "Click to add a single marker.", fromMenu);
+    ModeCommand(EditingModes()[3], fromMenu);
 }
 
 void TMainForm::ToolButton14Click(bool fromMenu) {
-    ModeCommand(ToolButton14, &PlotDocument::DeleteSingleMode, "Click on a single marker to delete it.",
-                fromMenu);
+    ModeCommand(EditingModes()[4], fromMenu);
 }
 
 void TMainForm::ToolButton11Click() {
@@ -943,12 +984,16 @@ void TMainForm::Tile1Click() {
     for (QMdiSubWindow* w : MDIClient->subWindowList(QMdiArea::StackingOrder))
         if (w->isVisible() && !w->isMinimized()) windows.push_back(w);
     if (windows.empty()) return;
-    const QSize area = MDIClient->viewport()->size();
+    // The whole area, also where scroll bars show now: once tiled, nothing lies beyond it.
+    const QSize area = MDIClient->contentsRect().size();
     const int n = int(windows.size());
     int y = 0;
     for (int i = 0; i < n; ++i) {
         const int h = area.height() * (i + 1) / n - area.height() * i / n;
-        windows[std::size_t(n - 1 - i)]->setGeometry(0, y, area.width(), h);
+        QMdiSubWindow* w = windows[std::size_t(n - 1 - i)];
+        // A document window is otherwise no larger than its picture; tiled, it fills its row.
+        w->setMaximumSize(w->maximumSize().expandedTo(QSize(area.width(), h)));
+        w->setGeometry(0, y, area.width(), h);
         y += h;
     }
 }

@@ -16,6 +16,7 @@ class QLineEdit;
 class QMdiArea;
 class QMenu;
 class QPrinter;
+class QSplitter;
 class QToolBar;
 
 namespace curvana {
@@ -55,8 +56,10 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QAction *ToolButton8, *ToolButton9, *ToolButton10, *ToolButton13, *ToolButton14;
     QActionGroup *SeriesModeButtons, *SingleModeButtons;
 
-    // The side panel and its pop-up menu.
+    // The side panel and its pop-up menu; its right edge, shared with the document area, can be
+    // dragged to widen it.
     QWidget* Panel1;
+    QSplitter* Splitter1;
     QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;
     TListingMemo* Memo1;
     QMenu* PopupMenu1;
@@ -81,6 +84,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     TChildForm* ActiveChild() const;
     // Saves a document by the save rules; false when nothing was written.
     bool SaveDocument(TChildForm& child);
+    // The side panel's width; setting it keeps it at least as wide as designed.
+    int PanelWidth() const;
+    void SetPanelWidth(int width);
 
     void UpdateMFiles();
     void MFileClick(int tag);
@@ -158,10 +164,27 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void ResetPanel();
     void ReleaseModeButtons();
     void SyncPlotTypeMenu();
-    void WriteProjectFile(PlotDocument& doc, const std::string& path);
+    // Writes the document as a project file; false, after saying why, when it could not.
+    bool WriteProjectFile(PlotDocument& doc, const std::string& path);
+    // Writes a document to a project file; once written, the document goes by that file's name.
+    // False, changing nothing, when the file could not be written.
+    bool SaveAsProject(TChildForm& child, const std::string& path);
     void ShowQuickStartAtStartup();
     void ChangeZoom(TChildForm* child, bool (PlotDocument::*step)());
-    void ModeCommand(QAction* button, bool PlotDocument::*flag, const QString& prompt, bool fromMenu);
+    // One editing mode: its flag in each document, its tool button, its Data menu item and the
+    // prompt the status bar shows while it is on.
+    struct EditingMode {
+        bool PlotDocument::*flag;
+        QAction* button;
+        QAction* item;
+        const char* prompt;
+    };
+    // Add Marker to DataSeries, Delete Marker From DataSeries, Delete DataSeries, Add Single
+    // Marker, Delete Single Marker.
+    std::array<EditingMode, 5> EditingModes() const;
+    void ModeCommand(const EditingMode& mode, bool fromMenu);
+    // The mode buttons, the Data menu and the prompt show a document's editing mode.
+    void ShowEditingMode(const PlotDocument& doc);
 
     Dialogs& dialogs_;
     SettingsStore& settings_;

@@ -15,6 +15,9 @@ namespace curvana {
 
 namespace {
 
+// The least room between a label and its field.
+constexpr int kLabelGap = 8;
+
 PreferenceField FieldOf(int tag) {
     return tag == 0 ? PreferenceField::Digits : PreferenceField::MarkerSize;
 }
@@ -71,9 +74,13 @@ TPrefForm::TPrefForm(std::function<void()> showHelp, QWidget* parent)
     UpDown2 = new TUpDown(2, 20, 2, this);
     UpDown2->setObjectName("UpDown2");
     UpDown2->move(248, 47);
-    // The labels may need more room than designed in the user's font; the fields stay in place.
+    // The labels may need more room than designed in the user's font: they are shown whole, and
+    // the fields, their arrows and the two buttons on the right move over, the dialog growing
+    // with them.
     for (QLabel* label : {Label1, Label2})
-        label->resize(std::min(label->sizeHint().width(), 158), label->sizeHint().height());
+        label->resize(label->sizeHint());
+    const int labelsEnd = 16 + std::max(Label1->width(), Label2->width());
+    const int shift = std::max(0, labelsEnd + kLabelGap - 176);
 
     Button1 = new QPushButton("&Ok", this);
     Button1->setObjectName("Button1");
@@ -83,6 +90,9 @@ TPrefForm::TPrefForm(std::function<void()> showHelp, QWidget* parent)
     Button2->setObjectName("Button2");
     Button2->setGeometry(192, 96, 72, 25);
     Button2->setAutoDefault(false);
+    for (QWidget* right : std::initializer_list<QWidget*>{Edit1, Edit2, UpDown1, UpDown2, Button1, Button2})
+        right->move(right->x() + shift, right->y());
+    setFixedSize(280 + shift, 130);
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName("BitBtn1");
     BitBtn1->setGeometry(7, 96, 24, 25);

@@ -111,7 +111,14 @@ void TChildForm::FormActivate() {
         if (QLineEdit* edit = host_.ScaleEdit(tag))
             edit->setText(QString::fromStdString(FloatToStr(values[tag - 1])));
     doc_->UpDateMemo(0);
-    if (host_.DocumentCount() > 1) doc_->IgnoreClick = true;
+    if (host_.DocumentCount() > 1) {
+        // A press into the window's picture that activated it only activates: that press is on its
+        // way here now. Once it has been handled, or when the window was activated by its title
+        // bar, the Window menu, the keyboard or by opening a file, the next press acts.
+        doc_->IgnoreClick = true;
+        QMetaObject::invokeMethod(
+            this, [this] { doc_->IgnoreClick = false; }, Qt::QueuedConnection);
+    }
 }
 
 void TChildForm::FormDeactivate() {
@@ -159,7 +166,7 @@ void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
         d.PopupIndex = -1;
         return;
     }
-    if (d.IgnoreClick) {  // the first click after another document was activated only activates
+    if (d.IgnoreClick) {  // the press that activated this window only activates it
         d.IgnoreClick = false;
         return;
     }
