@@ -1,0 +1,48 @@
+// Stand-ins for the PNG, TIFF, WebP and PDF readers until they are built: every call fails.
+
+#include "platform/FormatError.h"
+#include "platform/PdfReader.h"
+#include "platform/PngReader.h"
+#include "platform/TiffReader.h"
+#include "platform/WebpReader.h"
+
+namespace curvana {
+
+namespace {
+[[noreturn]] void NotBuilt() {
+    throw FormatError("not built yet");
+}
+}  // namespace
+
+Bitmap DecodePng(std::span<const std::uint8_t>) {
+    NotBuilt();
+}
+Bitmap ReadPngFile(const std::string&) {
+    NotBuilt();
+}
+int TiffPageCount(std::span<const std::uint8_t>) {
+    NotBuilt();
+}
+Bitmap DecodeTiff(std::span<const std::uint8_t>, int) {
+    NotBuilt();
+}
+int TiffFilePageCount(const std::string&) {
+    NotBuilt();
+}
+Bitmap ReadTiffFile(const std::string&, int) {
+    NotBuilt();
+}
+Bitmap DecodeWebp(std::span<const std::uint8_t>) {
+    NotBuilt();
+}
+Bitmap ReadWebpFile(const std::string&) {
+    NotBuilt();
+}
+int PdfFilePageCount(const std::string&) {
+    NotBuilt();
+}
+Bitmap ReadPdfFile(const std::string&, int, int) {
+    NotBuilt();
+}
+
+}  // namespace curvana
