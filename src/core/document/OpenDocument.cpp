@@ -1,51 +1,13 @@
 #include "document/OpenDocument.h"
 
-#include <new>
-
-#include "gif/GifBitmap.h"
-#include "gif/GifError.h"
-#include "platform/BmpReader.h"
-#include "platform/FormatError.h"
-#include "platform/JpegReader.h"
 #include "platform/Paths.h"
 
 namespace curvana {
 
 FileKind KindOfFile(std::string_view path) {
-    const std::string key = OpenTypeKey(path);
-    if (key == ".cvn") return FileKind::Project;
-    if (key == ".bmp") return FileKind::Bitmap;
-    if (key == ".jpg" || key == "jpeg") return FileKind::Jpeg;
-    if (key == ".gif") return FileKind::Gif;
-    return FileKind::Unknown;
-}
-
-Bitmap ReadPictureFile(const std::string& path, FileKind kind) {
-    const char* message = kind == FileKind::Gif    ? "Invalid Gif Format."
-                          : kind == FileKind::Jpeg ? "Invalid JPEG Format."
-                                                   : "Invalid Bitmap Format.";
-    Bitmap picture;
-    try {
-        switch (kind) {
-            case FileKind::Bitmap:
-                picture = ReadBmpFile(path);
-                break;
-            case FileKind::Jpeg:
-                picture = ReadJpegFile(path);
-                break;
-            case FileKind::Gif:
-                picture = ReadGifFile(path);
-                break;
-            default:
-                throw OpenError(message);
-        }
-    } catch (const std::runtime_error&) {  // every reader's failure, file system errors included
-        throw OpenError(message);
-    } catch (const std::bad_alloc&) {
-        throw OpenError(message);
-    }
-    if (picture.Empty()) throw OpenError(message);
-    return picture;
+    if (OpenTypeKey(path) == ".cvn") return FileKind::Project;
+    const PictureFormat* format = PictureFormatOf(path);
+    return format ? format->kind : FileKind::Unknown;
 }
 
 void TakeFileName(PlotDocument& doc, const std::string& path) {
@@ -53,11 +15,11 @@ void TakeFileName(PlotDocument& doc, const std::string& path) {
     doc.DocumentFolder = ExtractFilePath(path);
 }
 
-std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path) {
+std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path, const PageChoice& choice) {
     auto doc = std::make_unique<PlotDocument>();
     TakeFileName(*doc, path);
     doc->Initialize();
-    doc->Picture = ReadPictureFile(path, KindOfFile(path));
+    doc->Picture = ReadPictureFile(path, KindOfFile(path), choice);
     doc->PlaceNewPicture();
     return doc;
 }

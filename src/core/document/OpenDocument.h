@@ -1,28 +1,16 @@
 #pragma once
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "document/PictureFormats.h"
 #include "document/PlotDocument.h"
 
 namespace curvana {
 
-// What a file is opened as, decided by its type key (the last four characters, lower-cased).
-enum class FileKind { Unknown, Project, Bitmap, Jpeg, Gif };
+// What a file is opened as: a project by the type key ".cvn", a picture by its format's type keys.
 FileKind KindOfFile(std::string_view path);
-
-// A picture that cannot be decoded, with the message the program shows: "Invalid Bitmap Format.",
-// "Invalid Gif Format." or "Invalid JPEG Format.".
-class OpenError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
-// Decodes a picture file of the given kind; any failure throws OpenError with its message. A
-// picture without pixels (a GIF without frames) counts as a failure.
-Bitmap ReadPictureFile(const std::string& path, FileKind kind);
 
 // The document goes by the file at path: its name (the caption) and its folder. Done when the
 // document is opened, and after every successful save to a project file, so that the window title,
@@ -30,8 +18,9 @@ Bitmap ReadPictureFile(const std::string& path, FileKind kind);
 void TakeFileName(PlotDocument& doc, const std::string& path);
 
 // A new document for a picture file: caption and folder from the path, the picture decoded, the
-// zoomed display built and the calibration box at 10 % and 90 % of the picture; not modified.
-std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path);
+// zoomed display built and the calibration box at 10 % and 90 % of the picture; not modified. The
+// page and resolution are those of formats that have them.
+std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path, const PageChoice& choice = {});
 
 // Save rules. A document is saved straight to its own file when its name ends exactly in ".cvn"
 // (upper case does not count); otherwise a name is asked for, proposed as folder + name without a
