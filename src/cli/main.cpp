@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -16,27 +17,63 @@ namespace {
 
 using namespace curvana;
 
-constexpr std::string_view kUsage =
-    "Usage: curvana-cli COMMAND ARGUMENTS\n"
-    "\n"
-    "Curvana digitizes plotted graphs: it turns the markers laid on a picture of a plot into data values.\n"
-    "This tool works on Curvana's files without opening a window.\n"
-    "\n"
-    "Commands:\n"
-    "  decode PICTURE OUT.bmp           write a picture (.bmp, .jpg, .jpeg, .gif) as the BMP a project "
-    "holds\n"
-    "  new PICTURE OUT.cvn              save a picture as a new project with the default calibration box\n"
-    "  listing PROJECT.cvn [--digits N] print the project's data listing\n"
-    "  export PROJECT.cvn OUT --format xls|txt|csv|tab [--digits N]\n"
-    "                                   export the data listing as the program's Data > Export does\n"
-    "  resave PROJECT.cvn OUT.cvn       read a project and save it again\n"
-    "  convert PROJECT.cvn PX PY        the data values of picture point (PX, PY)\n"
-    "  deconvert PROJECT.cvn X Y        the picture point of data values (X, Y)\n"
-    "  --help                           show this text\n"
-    "  --version                        show the program's version\n"
-    "\n"
-    "--digits sets the significant digits of the listing, 1 to 10 (default 3).\n"
-    "Exit status: 0 success, 1 a file could not be read or written, 2 a usage error.\n";
+// The file types a picture format opens, ".jpg, .jpeg", from its dialog patterns.
+std::string Extensions(const PictureFormat& format) {
+    std::string list;
+    std::string_view patterns = std::string_view(format.filter).substr(format.filter.find('|') + 1);
+    while (!patterns.empty()) {
+        const std::size_t end = std::min(patterns.find(';'), patterns.size());
+        list += (list.empty() ? "" : ", ") + std::string(patterns.substr(1, end - 1));
+        patterns.remove_prefix(std::min(end + 1, patterns.size()));
+    }
+    return list;
+}
+
+// The names of the picture formats that have a property, "TIFF or PDF".
+std::string FormatNames(bool PictureFormat::*property) {
+    std::vector<std::string> names;
+    for (const PictureFormat& f : PictureFormats())
+        if (f.*property) names.push_back(f.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+
+std::string Usage() {
+    std::string pictures;
+    for (const PictureFormat& f : PictureFormats())
+        pictures += (pictures.empty() ? "" : ", ") + f.name + " (" + Extensions(f) + ")";
+    return "Usage: curvana-cli COMMAND ARGUMENTS\n"
+           "\n"
+           "Curvana digitizes plotted graphs: it turns the markers laid on a picture of a plot into data "
+           "values.\n"
+           "This tool works on Curvana's files without opening a window.\n"
+           "\n"
+           "Commands:\n"
+           "  decode PICTURE OUT.bmp [--page N] [--dpi D]\n"
+           "                                   write a picture as the BMP a project holds\n"
+           "  new PICTURE OUT.cvn [--page N] [--dpi D]\n"
+           "                                   save a picture as a new project with the default calibration "
+           "box\n"
+           "  listing PROJECT.cvn [--digits N] print the project's data listing\n"
+           "  export PROJECT.cvn OUT --format xls|txt|csv|tab [--digits N]\n"
+           "                                   export the data listing as the program's Data > Export does\n"
+           "  resave PROJECT.cvn OUT.cvn       read a project and save it again\n"
+           "  convert PROJECT.cvn PX PY        the data values of picture point (PX, PY)\n"
+           "  deconvert PROJECT.cvn X Y        the picture point of data values (X, Y)\n"
+           "  --help                           show this text\n"
+           "  --version                        show the program's version\n"
+           "\n"
+           "Pictures that decode and new open:\n  " +
+           pictures + ".\n" + "--page chooses the page of a " + FormatNames(&PictureFormat::hasPages) +
+           " picture (default 1).\n" + "--dpi sets the resolution a " +
+           FormatNames(&PictureFormat::takesResolution) + " page is drawn at, " + std::to_string(kPdfMinDpi) +
+           " to " + std::to_string(kPdfMaxDpi) + " dots per inch (default " + std::to_string(kPdfDefaultDpi) +
+           ").\n" +
+           "--digits sets the significant digits of the listing, 1 to 10 (default 3).\n"
+           "Exit status: 0 success, 1 a file could not be read or written, 2 a usage error.\n";
+}
 
 struct UsageError {};
 
@@ -53,13 +90,13 @@ std::unique_ptr<PlotDocument> LoadProject(const std::string& path) {
     }
 }
 
-std::unique_ptr<PlotDocument> OpenPicture(const std::string& path) {
-    if (KindOfFile(path) == FileKind::Unknown || KindOfFile(path) == FileKind::Project)
-        throw Failure{"Not a picture file: " + path};
+std::unique_ptr<PlotDocument> OpenPicture(const std::string& path, const PageChoice& choice) {
+    if (!PictureFormatOf(path)) throw Failure{"Not a picture file: " + path};
     try {
-        return OpenPictureDocument(path);
+        return OpenPictureDocument(path, choice);
     } catch (const OpenError& e) {
-        throw Failure{e.what()};
+        // The program's message, then why, for the script's user.
+        throw Failure{e.Reason().empty() ? e.what() : std::string(e.what()) + " (" + e.Reason() + ")"};
     }
 }
 
@@ -97,6 +134,20 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name) 
     return {};
 }
 
+// Takes "--page N" and "--dpi D" out of the arguments of a command that opens a picture.
+PageChoice TakePageChoice(std::vector<std::string>& args) {
+    PageChoice choice;
+    if (const std::string page = TakeOption(args, "--page"); !page.empty()) {
+        choice.page = Integer(page);
+        if (choice.page < 1) throw UsageError{};
+    }
+    if (const std::string dpi = TakeOption(args, "--dpi"); !dpi.empty()) {
+        choice.dpi = Integer(dpi);
+        if (choice.dpi < kPdfMinDpi || choice.dpi > kPdfMaxDpi) throw UsageError{};
+    }
+    return choice;
+}
+
 void TakeDigits(std::vector<std::string>& args) {
     const std::string digits = TakeOption(args, "--digits");
     if (digits.empty()) return;
@@ -107,7 +158,7 @@ void TakeDigits(std::vector<std::string>& args) {
 
 int Run(std::vector<std::string> args) {
     if (args.size() == 1 && args[0] == "--help") {
-        std::cout << kUsage;
+        std::cout << Usage();
         return 0;
     }
     if (args.size() == 1 && args[0] == "--version") {
@@ -118,13 +169,17 @@ int Run(std::vector<std::string> args) {
     const std::string command = args[0];
     args.erase(args.begin());
 
-    if (command == "decode" && args.size() == 2) {
-        auto doc = OpenPicture(args[0]);
-        Writing([&] { WriteBmpFile(doc->Picture, args[1]); });
-    } else if (command == "new" && args.size() == 2) {
-        auto doc = OpenPicture(args[0]);
+    if (command == "decode" || command == "new") {
+        const PageChoice choice = TakePageChoice(args);
+        if (args.size() != 2) throw UsageError{};
+        auto doc = OpenPicture(args[0], choice);
         ChosenPlotType = PlotType::LinearLinear;
-        Writing([&] { SaveToFile(*doc, args[1]); });
+        Writing([&] {
+            if (command == "decode")
+                WriteBmpFile(doc->Picture, args[1]);
+            else
+                SaveToFile(*doc, args[1]);
+        });
     } else if (command == "listing") {
         TakeDigits(args);
         if (args.size() != 1) throw UsageError{};
@@ -170,7 +225,7 @@ int main(int argc, char* argv[]) {
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError&) {
-        std::cerr << kUsage;
+        std::cerr << Usage();
         return 2;
     } catch (const Failure& f) {
         std::cerr << f.message << "\n";

@@ -73,12 +73,20 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     Result help = RunCli("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: curvana-cli"), std::string::npos);
+    // Every type the program opens a picture by.
+    EXPECT_NE(help.out.find("Bitmap (.bmp), JPEG (.jpg, .jpeg), Gif (.gif), PNG (.png), TIFF (.tif, .tiff), "
+                            "WebP (.webp), PDF (.pdf)"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("decode PICTURE OUT.bmp [--page N] [--dpi D]"), std::string::npos);
     Result version = RunCli("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("curvana-cli ") + CURVANA_VERSION + "\n");
     for (const char* wrong :
          {"", "--frobnicate", "listing", "listing a.cvn --digits 11", "listing a.cvn --digits",
-          "export a.cvn out --format pdf", "convert a.cvn 1", "convert a.cvn x 2"}) {
+          "export a.cvn out --format pdf", "convert a.cvn 1", "convert a.cvn x 2",
+          "decode a.pdf o.bmp --page", "decode a.pdf o.bmp --page 0", "decode a.pdf o.bmp --page two",
+          "new a.pdf o.cvn --dpi 49", "new a.pdf o.cvn --dpi 601", "decode a.pdf o.bmp --dpi 1e2",
+          "decode a.pdf --page 2", "listing a.cvn --page 2"}) {
         Result r = RunCli(wrong);
         EXPECT_EQ(r.status, 2) << wrong;
         EXPECT_NE(r.out.find("Usage:"), std::string::npos) << wrong;
@@ -125,7 +133,17 @@ TEST_F(CliTest, PicturesAndProjects) {
     std::ofstream(File("bad.gif")) << "GIF89a";
     Result bad = RunCli("decode " + File("bad.gif") + " " + File("x.bmp"));
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.out, "Invalid Gif Format.\n");
+    EXPECT_EQ(bad.out, "Invalid Gif Format. (Premature end of data)\n");  // the message, then why
+    // A page or resolution within its range is accepted; a picture without pages has page 1 alone.
+    ASSERT_EQ(RunCli("decode " + bmp + " " + File("page1.bmp") + " --page 1 --dpi 600").status, 0);
+    EXPECT_EQ(Read(File("page1.bmp")), Read(bmp));
+    Result page2 = RunCli("new --page 2 " + bmp + " " + File("page2.cvn"));
+    EXPECT_EQ(page2.status, 1);
+    EXPECT_EQ(page2.out.rfind("Invalid Bitmap Format. (", 0), 0u) << page2.out;
+    std::ofstream(File("bad.png")) << "not a PNG";
+    Result png = RunCli("decode " + File("bad.png") + " " + File("x.bmp"));
+    EXPECT_EQ(png.status, 1);
+    EXPECT_EQ(png.out.rfind("Invalid PNG Format. (", 0), 0u) << png.out;
     Result unwritable = RunCli("resave " + project + " " + File("nofolder/x.cvn"));
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.out,
