@@ -32,35 +32,38 @@ TEST(StartupSettingsTest, AStoreThatCannotBeOpenedGivesTheDefaultsAndTakesNothin
     EXPECT_EQ(s.MFiles.Entry(1), "");
     RecentFiles files;
     files.Enter("/b");
-    EXPECT_FALSE(WriteClosingSettings(store, files, {1, 2, 3, 4, 0}));
+    EXPECT_FALSE(WriteClosingSettings(store, files, {1, 2, 3, 4, 0}, {2, 300}));
     EXPECT_FALSE(WriteQuickStartChoice(store, true));
     EXPECT_EQ(store.Get(kSettingsKey, "file1"), std::optional<Value>(std::string("/a")));
 }
 
 TEST(StartupSettingsTest, AValueOfTheWrongTypeStopsTheReadingThere) {
-    const Stored all = {{"SigDigits", 5}, {"MSize", 6},    {"QuickStart", 1},  {"file1", "/a"},
-                        {"file2", "/b"},  {"state", 0},    {"top", 1},         {"left", 2},
-                        {"width", 300},   {"height", 200}, {"PanelWidth", 250}};
+    const Stored all = {{"SigDigits", 5}, {"MSize", 6},    {"QuickStart", 1},   {"file1", "/a"},
+                        {"file2", "/b"},  {"state", 0},    {"top", 1},          {"left", 2},
+                        {"width", 300},   {"height", 200}, {"PanelWidth", 250}, {"OpenFilter", 3},
+                        {"PdfDpi", 200}};
     struct Case {
         std::string bad;
         Value badValue;
     };
-    const std::vector<Case> cases =
-        {
-            {"SigDigits", "five"},  {"MSize", "6"}, {"QuickStart", "yes"}, {"file1", 1},
-            {"file2", 2},           {"state", "0"}, {"top", "x"},          {"height", "tall"},
-            {"PanelWidth", "wide"},  // the panel keeps its design width, silently
-        };
+    const std::vector<Case> cases = {
+        {"SigDigits", "five"},  {"MSize", "6"},     {"QuickStart", "yes"}, {"file1", 1},
+        {"file2", 2},           {"state", "0"},     {"top", "x"},          {"height", "tall"},
+        {"PanelWidth", "wide"},                      // the panel keeps its design width, silently
+        {"OpenFilter", "png"},  {"PdfDpi", "fine"},  // so do the open dialog's choices
+    };
     const std::vector<std::string> order = {"SigDigits", "MSize", "QuickStart", "file1", "file2",
                                             "state",     "top",   "left",       "width", "height"};
     for (const Case& c : cases) {
         MemorySettingsStore store = StoreWith(all);
         store.Put(kSettingsKey, c.bad, c.badValue);
         const StartupSettings s = ReadStartupSettings(store);
-        const bool panel = c.bad == "PanelWidth";
-        EXPECT_EQ(s.error, panel ? "" : "Invalid data type for '" + c.bad + "'");
-        // The panel's width is read whatever became of the values before it.
+        const bool panel = c.bad == "PanelWidth", filter = c.bad == "OpenFilter", dpi = c.bad == "PdfDpi";
+        EXPECT_EQ(s.error, panel || filter || dpi ? "" : "Invalid data type for '" + c.bad + "'");
+        // The panel's width and the open choices are read whatever became of the values before them.
         EXPECT_EQ(s.PanelWidth, panel ? std::nullopt : std::optional<std::int32_t>(250)) << c.bad;
+        EXPECT_EQ(s.OpenFilter, filter ? std::nullopt : std::optional<std::int32_t>(3)) << c.bad;
+        EXPECT_EQ(s.PdfDpi, dpi ? std::nullopt : std::optional<std::int32_t>(200)) << c.bad;
         // Everything before the bad value was read, nothing after it.
         auto readBefore = [&](const std::string& name) {
             for (const std::string& n : order) {

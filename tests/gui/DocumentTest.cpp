@@ -7,8 +7,13 @@
 #include <QMenu>
 #include <QToolBar>
 
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
 #include "MainFormFixture.h"
 #include "app/TListingMemo.h"
+#include "app/TPageForm.h"
 #include "document/OpenDocument.h"
 #include "document/ProjectFile.h"
 #include "document/TPictureView.h"
@@ -50,22 +55,40 @@ TEST_F(DocumentTest, OpeningDecidesByTheTypeKey) {
     QFile::copy(Path("broken.bmp"), Path("broken.gif"));
     QFile::copy(Path("broken.bmp"), Path("damaged.cvn"));
     QFile::copy(Path("broken.bmp"), Path("notes.txt"));
+    for (const char* name : {"broken.png", "broken.TIFF", "broken.webp", "broken.pdf"})
+        QFile::copy(Path("broken.bmp"), Path(name));
 
     struct Case {
         QString path;
         QString caption;  // of the new window, or empty when none opens
         QString error;
+        QString details = {};  // part of the error box's details; "*": any, but some
     };
     const std::vector<Case> cases = {
         {bmp, "plot.bmp", ""},
         {jpeg, "PLOT.JPEG", ""},
         {Path("Graph.CVN"), "Graph.CVN", ""},
         {Path("notes.txt"), "", ""},
-        {Path("broken.bmp"), "", "Invalid Bitmap Format."},
-        {Path("broken.gif"), "", "Invalid Gif Format."},
-        {Path("missing.jpg"), "", "Invalid JPEG Format."},
+        {Path("broken.png"), "", "Invalid PNG Format.", "*"},
+        {Path("broken.TIFF"), "", "Invalid TIFF Format.", "*"},
+        {Path("broken.webp"), "", "Invalid WebP Format.", "*"},
+        {Path("broken.pdf"), "", "Invalid PDF Format.", "*"},
+        {Path("broken.bmp"), "", "Invalid Bitmap Format.", "*"},
+        {Path("broken.gif"), "", "Invalid Gif Format.", "Invalid GIF signature"},
+        {Path("missing.jpg"), "", "Invalid JPEG Format.", "No such file or directory"},
         {Path("damaged.cvn"), "", "File damaged.cvn is corrupted."},
     };
+    const QStringList openFilters = {
+        "Curvana Files (*.cvn)",
+        "Bitmap Files (*.bmp)",
+        "JPEG Files (*.jpg *.jpeg)",
+        "Gif Files (*.gif)",
+        "PNG Files (*.png)",
+        "TIFF Files (*.tif *.tiff)",
+        "WebP Files (*.webp)",
+        "PDF Files (*.pdf)",
+        "All Pictures (*.bmp *.jpg *.jpeg *.gif *.png *.tif *.tiff *.webp *.pdf)",
+        "All Files (*)"};
     for (const Case& c : cases) {
         dialogs.log.clear();
         TChildForm* child = OpenThroughDialog(c.path);
@@ -78,20 +101,128 @@ TEST_F(DocumentTest, OpeningDecidesByTheTypeKey) {
             EXPECT_FALSE(child->Document().Modified);
             EXPECT_TRUE(form.Window1->menuAction()->isVisible());
             EXPECT_EQ(dialogs.log.size(), 1u) << "only the open dialog";
-            ASSERT_TRUE(dialogs.log[0].request.filters.size() == 5);
-            EXPECT_EQ(dialogs.log[0].request.filters[2], "JPEG Files (*.jpg *.jpeg)");
-            EXPECT_EQ(dialogs.log[0].request.filters[4], "All Files (*)");
+            EXPECT_EQ(dialogs.log[0].request.filters, openFilters);
             EXPECT_EQ(dialogs.log[0].request.filterIndex, 0);
             child->close();
             QCoreApplication::processEvents();
         }
         EXPECT_EQ(dialogs.Texts(Interaction::Error), c.error.isEmpty() ? QStringList() : QStringList{c.error})
             << c.path.toStdString();
+        // The decoder's reason is in the box's details; a project has none.
+        for (const Interaction& i : dialogs.log) {
+            if (i.kind != Interaction::Error) continue;
+            if (c.details == "*")
+                EXPECT_FALSE(i.details.isEmpty()) << c.path.toStdString();
+            else if (c.details.isEmpty())
+                EXPECT_TRUE(i.details.isEmpty()) << c.path.toStdString();
+            else
+                EXPECT_TRUE(i.details.contains(c.details)) << i.details.toStdString();
+        }
         EXPECT_FALSE(form.Window1->menuAction()->isVisible());
     }
     // Failed documents went into the recent files like closed ones; notes.txt did not.
     EXPECT_EQ(RecentCaptions(form),
               QStringList({"&1. damaged.cvn", "&2. missing.jpg", "&3. broken.gif", "&4. broken.bmp"}));
+}
+
+TEST_F(DocumentTest, OpenDialogPreselectsTheFileTypeConfirmedLast) {
+    StartQuietly();
+    const QString bmp = MakeBmp("plot.bmp", 20, 20);
+    struct Step {
+        int pick;        // the file type the user picks
+        bool confirmed;  // or the dialog is cancelled
+        int shown;       // the type the dialog starts with
+    };
+    const std::vector<Step> steps = {{4, true, 0}, {8, false, 4}, {1, true, 4}, {1, true, 1}};
+    for (const Step& step : steps) {
+        dialogs.log.clear();
+        dialogs.fileTypes.push_back(step.pick);
+        dialogs.files.push_back(step.confirmed ? std::optional<QString>(bmp) : std::nullopt);
+        QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+        ASSERT_EQ(dialogs.Count(Interaction::Open), 1);
+        EXPECT_EQ(dialogs.log[0].request.filterIndex, step.shown) << step.pick;
+    }
+    // The choice outlives the program; a stored type the dialog does not have gives the first.
+    for (const QByteArray& stored :
+         {QByteArray(), QByteArray("OpenFilter=11\n"), QByteArray("OpenFilter=x\n")}) {
+        for (TChildForm* child : form->MDIChildren())
+            child->Document().Modified = false;
+        ASSERT_TRUE(form->close());
+        if (stored.isEmpty())
+            EXPECT_EQ(StoredValue("OpenFilter"), "2");
+        else
+            StoreSettings("QuickStart=1\n" + stored);
+        Start();
+        dialogs.log.clear();
+        dialogs.files.push_back(std::nullopt);
+        QTest::keyClick(form.get(), Qt::Key_O, Qt::ControlModifier);
+        ASSERT_EQ(dialogs.Count(Interaction::Open), 1);
+        EXPECT_EQ(dialogs.log[0].request.filterIndex, stored.isEmpty() ? 1 : 0) << stored.constData();
+    }
+}
+
+// Pictures with pages ask which one before they open: a TIFF the page, a PDF also the resolution.
+// (These need the TIFF and PDF readers.)
+TEST_F(DocumentTest, PicturesWithPagesAskWhichPageToOpen) {
+    TMainForm& form = StartQuietly();
+    const QString tiff = CopyData("opening/two-pages.tif", "scan.tif");
+    const QString pdf = CopyData("opening/two-pages.pdf", "paper.pdf");
+    const QString single = CopyData("opening/page2.tif", "single.tif");
+    struct Case {
+        QString path;
+        QString page;  // typed into the page field; empty: left as it is
+        QString dpi;   // typed into the resolution field; "-": there is none
+        bool ok;       // OK, or Cancel
+        int askedDpi;  // the resolution the dialog starts with
+        int width, height;
+    };
+    const std::vector<Case> cases = {
+        {tiff, "2", "-", true, 0, 5, 2},  {tiff, "", "-", true, 0, 4, 3},
+        {tiff, "2", "-", false, 0, 0, 0}, {pdf, "2", "72", true, 150, 144, 72},
+        {pdf, "", "", true, 72, 72, 36},  {pdf, "1", "300", false, 72, 0, 0},
+    };
+    for (const Case& c : cases) {
+        dialogs.log.clear();
+        int askedDpi = 0;
+        QString range;
+        dialogs.modalActions.push_back([&](QDialog& d) {
+            auto& page = dynamic_cast<TPageForm&>(d);
+            range = page.Label1->text();
+            askedDpi = page.SpinEdit2 ? page.SpinEdit2->value() : 0;
+            auto type = [](QSpinBox* box, const QString& text) {
+                box->setFocus();
+                QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(box, text);
+            };
+            if (!c.page.isEmpty()) type(page.SpinEdit1, c.page);
+            if (c.dpi != "-" && !c.dpi.isEmpty()) type(page.SpinEdit2, c.dpi);
+            QTest::mouseClick(c.ok ? page.Button1 : page.Button2, Qt::LeftButton);
+        });
+        const std::vector<std::string> recent = {form.MFiles.Entry(1), form.MFiles.Entry(2)};
+        TChildForm* child = OpenDocument(c.path);
+        EXPECT_EQ(dialogs.Texts(Interaction::Modal), QStringList{"Open Page"}) << c.path.toStdString();
+        EXPECT_EQ(range, "&Page (1 to 2):");
+        EXPECT_EQ(askedDpi, c.askedDpi) << "the resolution chosen last";
+        EXPECT_EQ(dialogs.Count(Interaction::Error), 0);
+        if (!c.ok) {
+            EXPECT_EQ(child, nullptr) << "Cancel opens nothing";
+            EXPECT_EQ((std::vector<std::string>{form.MFiles.Entry(1), form.MFiles.Entry(2)}), recent)
+                << "and enters nothing in the recent files";
+            continue;
+        }
+        ASSERT_NE(child, nullptr) << c.path.toStdString();
+        EXPECT_EQ(child->Document().Picture.Width(), c.width) << c.path.toStdString() << c.page.toStdString();
+        EXPECT_EQ(child->Document().Picture.Height(), c.height);
+        EXPECT_FALSE(child->Document().Modified);
+        child->close();
+        QCoreApplication::processEvents();
+    }
+    // A TIFF of one page opens at once.
+    dialogs.log.clear();
+    ASSERT_NE(OpenDocument(single), nullptr);
+    EXPECT_EQ(dialogs.Count(Interaction::Modal), 0);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(StoredValue("PdfDpi"), "72");
 }
 
 TEST_F(DocumentTest, SaveProposesAProjectNameBesideTheDocument) {

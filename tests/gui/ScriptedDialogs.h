@@ -14,12 +14,13 @@
 namespace curvana::test {
 
 // One interaction the program had with the user: the message, question, proposed file name, modal
-// window's title or web address, and a file dialog's request.
+// window's title or web address, a file dialog's request, and an error box's details.
 struct Interaction {
     enum Kind { Error, StandardError, Question, Open, Save, Input, Color, Modal, Url, Print, PageSetup };
     Kind kind;
     QString text;
     FileDialogRequest request = {};
+    QString details = {};
 };
 
 // Dialogs for tests: every interaction is logged and answered from the queues the test fills. A
@@ -43,7 +44,9 @@ class ScriptedDialogs : public Dialogs {
     // Colour dialogs give these colours; nothing: Cancel.
     std::deque<std::optional<QColor>> colors;
 
-    void ErrorBox(QWidget*, const QString& text) override { log.push_back({Interaction::Error, text}); }
+    void ErrorBox(QWidget*, const QString& text, const QString& details = QString()) override {
+        log.push_back({Interaction::Error, text, {}, details});
+    }
     void StandardErrorBox(QWidget*, const QString& text) override {
         log.push_back({Interaction::StandardError, text});
     }

@@ -49,6 +49,15 @@ void ReadValues(const SettingsStore& store, StartupSettings& s) {
     if (store.ValueExists("height")) s.height = store.ReadInteger("height");
 }
 
+// A value whose failure to read harms nothing else: empty when it is missing or not an integer.
+std::optional<std::int32_t> ReadOnItsOwn(const SettingsStore& store, const std::string& name) {
+    try {
+        if (store.ValueExists(name)) return store.ReadInteger(name);
+    } catch (const SettingsError&) {  // the default applies
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 StartupSettings ReadStartupSettings(SettingsStore& store) {
@@ -61,14 +70,14 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
     } catch (const SettingsError& e) {
         s.error = e.what();
     }
-    try {
-        if (store.ValueExists("PanelWidth")) s.PanelWidth = store.ReadInteger("PanelWidth");
-    } catch (const SettingsError&) {  // the panel keeps its design width
-    }
+    s.PanelWidth = ReadOnItsOwn(store, "PanelWidth");
+    s.OpenFilter = ReadOnItsOwn(store, "OpenFilter");
+    s.PdfDpi = ReadOnItsOwn(store, "PdfDpi");
     return s;
 }
 
-bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const WindowPlacement& placement) {
+bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const WindowPlacement& placement,
+                          const OpenChoices& choices) {
     OpenKey key(store, true);
     if (!key) return false;
     for (int k = 1; k <= RecentFiles::kCount; ++k)
@@ -79,6 +88,8 @@ bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const 
     store.WriteInteger("height", placement.height);
     store.WriteInteger("state", placement.state);
     store.WriteInteger("PanelWidth", placement.panelWidth);
+    store.WriteInteger("OpenFilter", choices.openFilter);
+    store.WriteInteger("PdfDpi", choices.pdfDpi);
     key.Close();
     return true;
 }

@@ -23,6 +23,9 @@ struct StartupSettings {
     // The side panel's width; read on its own after the others, whatever became of them, and
     // left empty when it is missing or not an integer.
     std::optional<std::int32_t> PanelWidth;
+    // The open dialog's file type confirmed last (from 1) and the resolution PDF pages were last
+    // drawn at; read on their own like the panel's width.
+    std::optional<std::int32_t> OpenFilter, PdfDpi;
     // The failure that ended the reading ("Invalid data type for 'name'"); empty when none.
     std::string error;
 };
@@ -41,11 +44,18 @@ struct WindowPlacement {
     std::int32_t panelWidth = 0;  // the side panel's width
 };
 
-// Writes file1..file4 (empty entries as empty strings), top, left, width, height, state and
-// PanelWidth.
+// What opening files last chose, as stored at closing.
+struct OpenChoices {
+    std::int32_t openFilter = 1;  // the open dialog's file type, from 1
+    std::int32_t pdfDpi = 0;      // the resolution of PDF pages in dots per inch
+};
+
+// Writes file1..file4 (empty entries as empty strings), top, left, width, height, state,
+// PanelWidth, OpenFilter and PdfDpi.
 // Returns false, writing nothing, when the key cannot be opened or created. A store failure
 // throws SettingsError.
-bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const WindowPlacement& placement);
+bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const WindowPlacement& placement,
+                          const OpenChoices& choices);
 
 // The Quick Start window's check box ("don't show at start-up") as stored: true when QuickStart
 // exists and is non-zero. The key is not created; without it the box is unchecked. A value of the

@@ -40,8 +40,9 @@ class Dialogs {
   public:
     virtual ~Dialogs() = default;
 
-    // An error the user caused (an unreadable file, a missing recent file): title "Error", OK.
-    virtual void ErrorBox(QWidget* parent, const QString& text) = 0;
+    // An error the user caused (an unreadable file, a missing recent file): title "Error", OK. The
+    // details, when there are any, say more for whoever asks for them.
+    virtual void ErrorBox(QWidget* parent, const QString& text, const QString& details = QString()) = 0;
     // A failure that no command handles: the program's standard error box, title "Curvana", OK.
     virtual void StandardErrorBox(QWidget* parent, const QString& text) = 0;
     // A warning question with Yes, No and Cancel; closing the box is Cancel.

@@ -17,8 +17,10 @@ namespace curvana {
 
 namespace {
 
-void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+             const QString& details = QString()) {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    if (!details.isEmpty()) box.setDetailedText(details);
     QApplication::setOverrideCursor(Qt::ArrowCursor);  // a busy cursor must not hide the box's button
     box.exec();
     QApplication::restoreOverrideCursor();
@@ -69,8 +71,8 @@ std::optional<FileDialogResult> QtDialogs::RunFileDialog(QWidget* parent, const 
     return FileDialogResult{path, int(request.filters.indexOf(dialog.selectedNameFilter()))};
 }
 
-void QtDialogs::ErrorBox(QWidget* parent, const QString& text) {
-    ShowBox(parent, QMessageBox::Critical, "Error", text);
+void QtDialogs::ErrorBox(QWidget* parent, const QString& text, const QString& details) {
+    ShowBox(parent, QMessageBox::Critical, "Error", text, details);
 }
 
 void QtDialogs::StandardErrorBox(QWidget* parent, const QString& text) {

@@ -8,7 +8,7 @@ namespace curvana {
 // works), input box, colour dialog.
 class QtDialogs : public Dialogs {
   public:
-    void ErrorBox(QWidget* parent, const QString& text) override;
+    void ErrorBox(QWidget* parent, const QString& text, const QString& details = QString()) override;
     void StandardErrorBox(QWidget* parent, const QString& text) override;
     Answer AskYesNoCancel(QWidget* parent, const QString& text) override;
     std::optional<FileDialogResult> OpenFileName(QWidget* parent, const FileDialogRequest& request) override;

@@ -31,6 +31,7 @@
 #include "app/StartupSettings.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
+#include "app/TPageForm.h"
 #include "app/TPrefForm.h"
 #include "app/TQSForm.h"
 #include "document/OpenDocument.h"
@@ -46,9 +47,6 @@ namespace {
 
 constexpr const char* kHelpContext = "HelpContext";
 constexpr const char* kHomepage = "https://www.morvane.com/";
-const QString kOpenFilter =
-    "Curvana Files (*.cvn)|*.cvn|Bitmap Files (*.bmp)|*.bmp|JPEG Files (*.jpg; *.jpeg)|*.jpg;*.jpeg|"
-    "Gif Files (*.gif)|*.gif|All Files (*.*)|*.*";
 const QString kProjectFilter = "Curvana Files (*.cvn)|*.cvn";
 
 // The wait cursor for as long as it lives.
@@ -403,6 +401,8 @@ void TMainForm::ReadSettings() {
     if (s.SigDigits) SigDigits = *s.SigDigits;
     if (s.MSize) MSize = *s.MSize;
     if (s.PanelWidth) SetPanelWidth(*s.PanelWidth);
+    if (s.OpenFilter) openFilter_ = *s.OpenFilter;  // a type the dialog does not have gives the first
+    if (s.PdfDpi && *s.PdfDpi >= kPdfMinDpi && *s.PdfDpi <= kPdfMaxDpi) pdfDpi_ = *s.PdfDpi;
     ShowQuickStart = s.ShowQuickStart;
     MFiles = s.MFiles;
     UpdateMFiles();
@@ -450,7 +450,7 @@ void TMainForm::WriteSettings() {
     p.state = isMinimized() ? 2 : isMaximized() ? 1 : 0;
     p.panelWidth = PanelWidth();
     try {
-        WriteClosingSettings(settings_, MFiles, p);
+        WriteClosingSettings(settings_, MFiles, p, {openFilter_, pdfDpi_});
     } catch (const SettingsError& e) {
         dialogs_.StandardErrorBox(this, Q(e.what()));
     }
@@ -634,10 +634,13 @@ QLineEdit* TMainForm::ScaleEdit(int tag) const {
 
 void TMainForm::Open1Click() {
     FileDialogRequest request;
-    request.filters = FileFilterList(kOpenFilter);
-    request.filterIndex = 0;
+    request.filters = FileFilterList(Q(OpenDialogFilter()));
+    request.filterIndex = openFilter_ >= 1 && openFilter_ <= request.filters.size() ? openFilter_ - 1 : 0;
     request.helpContext = 501;
-    if (const auto chosen = dialogs_.OpenFileName(this, request)) OpenFile(chosen->path);
+    const auto chosen = dialogs_.OpenFileName(this, request);
+    if (!chosen) return;
+    if (chosen->filterIndex >= 0) openFilter_ = chosen->filterIndex + 1;
+    OpenFile(chosen->path);
 }
 
 void TMainForm::OpenFile(const QString& fileName) {
@@ -645,25 +648,45 @@ void TMainForm::OpenFile(const QString& fileName) {
     const FileKind kind = KindOfFile(path);
     if (kind == FileKind::Unknown) return;
     std::unique_ptr<PlotDocument> doc;
-    QString failure;
-    {
+    QString failure, reason;
+    try {
+        PageChoice choice;
+        if (kind != FileKind::Project && !ChoosePage(path, kind, choice)) return;  // nothing opens
         BusyCursor busy;
-        try {
-            doc = kind == FileKind::Project ? LoadProjectFile(path) : OpenPictureDocument(path);
-        } catch (const ProjectError& e) {
-            failure = Q(e.what());
-        } catch (const OpenError& e) {
-            failure = Q(e.what());
-        }
+        doc = kind == FileKind::Project ? LoadProjectFile(path) : OpenPictureDocument(path, choice);
+    } catch (const ProjectError& e) {
+        failure = Q(e.what());
+    } catch (const OpenError& e) {
+        failure = Q(e.what());
+        reason = Q(e.Reason());
     }
     if (kind == FileKind::Project) SyncPlotTypeMenu();  // a project brings its plot type
     if (!doc) {
-        dialogs_.ErrorBox(this, failure);
+        dialogs_.ErrorBox(this, failure, reason);
         // The failed document goes the way of any closing one.
         DocumentGone(path, false);
         return;
     }
     AddDocument(std::move(doc));
+}
+
+bool TMainForm::ChoosePage(const std::string& path, FileKind kind, PageChoice& choice) {
+    const PictureFormat* format = PictureFormatOf(kind);
+    choice.dpi = pdfDpi_;
+    if (!format || !format->hasPages) return true;
+    int pages = 1;
+    {
+        BusyCursor busy;
+        pages = PicturePageCount(path, kind);
+    }
+    // A single page is asked about only for its resolution.
+    if (pages <= 1 && !format->takesResolution) return true;
+    TPageForm form(
+        pages, format->takesResolution ? pdfDpi_ : 0, [this] { ShowHelpTopic(540); }, this);
+    if (dialogs_.ExecModal(form) != QDialog::Accepted) return false;
+    choice.page = form.Page();
+    if (format->takesResolution) choice.dpi = pdfDpi_ = form.Dpi();
+    return true;
 }
 
 void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {

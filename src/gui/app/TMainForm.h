@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/RecentFiles.h"
+#include "document/PictureFormats.h"
 #include "document/TChildForm.h"
 
 class QAction;
@@ -158,6 +159,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void SubWindowActivated(QMdiSubWindow* window);
     void UpdateWindowMenu();
     void AddDocument(std::unique_ptr<PlotDocument> doc);
+    // Asks which page of a picture with pages to open and, where the format takes one, the
+    // resolution; false when the user cancels. OpenError when the pages cannot be counted.
+    bool ChoosePage(const std::string& path, FileKind kind, PageChoice& choice);
     // A document (or one that failed to load, without a window) is gone: its path enters the recent
     // files, the last one resets the side panel, and the editing-mode buttons are released.
     void DocumentGone(const std::string& fullPath, bool hasWindow);
@@ -193,7 +197,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     std::vector<QAction*> windowItems_;
     bool quickStartQueued_ = false;
     std::unique_ptr<QPrinter> printer_;
-    int exportFilter_ = 1;  // the export dialog's file type, from 1, as last confirmed
+    int exportFilter_ = 1;         // the export dialog's file type, from 1, as last confirmed
+    int openFilter_ = 1;           // the open dialog's file type, from 1, as last confirmed
+    int pdfDpi_ = kPdfDefaultDpi;  // the resolution PDF pages were last drawn at
 };
 
 }  // namespace curvana
