@@ -12,6 +12,7 @@
 #include <QSpinBox>
 
 #include "MainFormFixture.h"
+#include "app/THelpForm.h"
 #include "app/TListingMemo.h"
 #include "app/TPageForm.h"
 #include "document/OpenDocument.h"
@@ -194,6 +195,7 @@ TEST_F(DocumentTest, PicturesWithPagesAskWhichPageToOpen) {
                 QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
                 QTest::keyClicks(box, text);
             };
+            QTest::mouseClick(page.BitBtn1, Qt::LeftButton);  // Help, which leaves the dialog open
             if (!c.page.isEmpty()) type(page.SpinEdit1, c.page);
             if (c.dpi != "-" && !c.dpi.isEmpty()) type(page.SpinEdit2, c.dpi);
             QTest::mouseClick(c.ok ? page.Button1 : page.Button2, Qt::LeftButton);
@@ -204,6 +206,8 @@ TEST_F(DocumentTest, PicturesWithPagesAskWhichPageToOpen) {
         EXPECT_EQ(range, "&Page (1 to 2):");
         EXPECT_EQ(askedDpi, c.askedDpi) << "the resolution chosen last";
         EXPECT_EQ(dialogs.Count(Interaction::Error), 0);
+        ASSERT_NE(form.HelpWindow(), nullptr);
+        EXPECT_EQ(form.HelpWindow()->CurrentTopic(), "540");
         if (!c.ok) {
             EXPECT_EQ(child, nullptr) << "Cancel opens nothing";
             EXPECT_EQ((std::vector<std::string>{form.MFiles.Entry(1), form.MFiles.Entry(2)}), recent)

@@ -27,6 +27,7 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
         anchors.insert(it.next().captured(1));
     for (int context = 501; context <= 531; ++context)
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
+    EXPECT_TRUE(anchors.contains("540")) << "Open Page";
     EXPECT_TRUE(anchors.contains("contents"));
     EXPECT_TRUE(anchors.contains("index"));
     // Every link inside the file leads somewhere.
