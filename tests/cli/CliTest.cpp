@@ -140,6 +140,30 @@ TEST_F(CliTest, PicturesAndProjects) {
     Result page2 = RunCli("new --page 2 " + bmp + " " + File("page2.cvn"));
     EXPECT_EQ(page2.status, 1);
     EXPECT_EQ(page2.out.rfind("Invalid Bitmap Format. (", 0), 0u) << page2.out;
+    // The page and resolution asked for (these need the TIFF and PDF readers).
+    const std::string opening = std::string(CURVANA_TEST_DATA) + "/opening/";
+    const struct {
+        std::string args;
+        int width, height;  // 0: fails with the format's message
+    } pages[] = {
+        {"two-pages.tif --page 2", 5, 2}, {"two-pages.tif", 4, 3},
+        {"two-pages.tif --page 3", 0, 0}, {"two-pages.pdf --dpi 72 --page 2", 144, 72},
+        {"two-pages.pdf", 150, 75},       {"two-pages.pdf --page 3", 0, 0},
+    };
+    for (const auto& p : pages) {
+        std::remove(File("page.bmp").c_str());
+        const Result r = RunCli("decode " + opening + p.args + " " + File("page.bmp"));
+        if (p.width == 0) {
+            EXPECT_EQ(r.status, 1) << p.args;
+            const bool pdf = p.args.find(".pdf") != std::string::npos;
+            EXPECT_EQ(r.out.rfind(pdf ? "Invalid PDF Format. (" : "Invalid TIFF Format. (", 0), 0u) << r.out;
+            continue;
+        }
+        ASSERT_EQ(r.status, 0) << p.args << r.out;
+        const Bitmap page = ReadBmpFile(File("page.bmp"));
+        EXPECT_EQ(page.Width(), p.width) << p.args;
+        EXPECT_EQ(page.Height(), p.height) << p.args;
+    }
     std::ofstream(File("bad.png")) << "not a PNG";
     Result png = RunCli("decode " + File("bad.png") + " " + File("x.bmp"));
     EXPECT_EQ(png.status, 1);
