@@ -140,7 +140,30 @@ TEST_F(CliTest, PicturesAndProjects) {
     Result page2 = RunCli("new --page 2 " + bmp + " " + File("page2.cvn"));
     EXPECT_EQ(page2.status, 1);
     EXPECT_EQ(page2.out.rfind("Invalid Bitmap Format. (", 0), 0u) << page2.out;
-    // The page and resolution asked for (these need the TIFF and PDF readers).
+    std::ofstream(File("bad.png")) << "not a PNG";
+    Result png = RunCli("decode " + File("bad.png") + " " + File("x.bmp"));
+    EXPECT_EQ(png.status, 1);
+    EXPECT_EQ(png.out.rfind("Invalid PNG Format. (", 0), 0u) << png.out;
+    Result unwritable = RunCli("resave " + project + " " + File("nofolder/x.cvn"));
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.out,
+              "Cannot create file " + File("nofolder/x.cvn") + ": No such file or directory\n");
+
+    // A full disk: the path and the system's reason, for a project (with its picture) and an export.
+    std::string full = File("full");
+    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) {
+        if (::geteuid() == 0) GTEST_SKIP() << "mknod is not permitted here";
+        full = "/dev/full";  // which a user cannot replace
+    }
+    for (const std::string& command : {"resave " + project, "export " + project + " --format xls"}) {
+        Result r = RunCli(command + " " + full);
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.out, "Cannot write " + full + ": No space left on device\n") << command;
+    }
+}
+
+// The page and resolution asked for (this needs the TIFF and PDF readers).
+TEST_F(CliTest, PagesAndResolution) {
     const std::string opening = std::string(CURVANA_TEST_DATA) + "/opening/";
     const struct {
         std::string args;
@@ -163,26 +186,6 @@ TEST_F(CliTest, PicturesAndProjects) {
         const Bitmap page = ReadBmpFile(File("page.bmp"));
         EXPECT_EQ(page.Width(), p.width) << p.args;
         EXPECT_EQ(page.Height(), p.height) << p.args;
-    }
-    std::ofstream(File("bad.png")) << "not a PNG";
-    Result png = RunCli("decode " + File("bad.png") + " " + File("x.bmp"));
-    EXPECT_EQ(png.status, 1);
-    EXPECT_EQ(png.out.rfind("Invalid PNG Format. (", 0), 0u) << png.out;
-    Result unwritable = RunCli("resave " + project + " " + File("nofolder/x.cvn"));
-    EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.out,
-              "Cannot create file " + File("nofolder/x.cvn") + ": No such file or directory\n");
-
-    // A full disk: the path and the system's reason, for a project (with its picture) and an export.
-    std::string full = File("full");
-    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) {
-        if (::geteuid() == 0) GTEST_SKIP() << "mknod is not permitted here";
-        full = "/dev/full";  // which a user cannot replace
-    }
-    for (const std::string& command : {"resave " + project, "export " + project + " --format xls"}) {
-        Result r = RunCli(command + " " + full);
-        EXPECT_EQ(r.status, 1) << command;
-        EXPECT_EQ(r.out, "Cannot write " + full + ": No space left on device\n") << command;
     }
 }
 
