@@ -8,10 +8,13 @@
 #include <QToolBar>
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include "MainFormFixture.h"
+#include "app/QtDialogs.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
 #include "app/TPageForm.h"
@@ -124,6 +127,26 @@ TEST_F(DocumentTest, OpeningDecidesByTheTypeKey) {
     // Failed documents went into the recent files like closed ones; notes.txt did not.
     EXPECT_EQ(RecentCaptions(form),
               QStringList({"&1. damaged.cvn", "&2. missing.jpg", "&3. broken.gif", "&4. broken.bmp"}));
+}
+
+// The real error box shows the fixed message, and the reason only behind its details.
+TEST(QtErrorBoxTest, ShowsTheReasonInItsDetails) {
+    QtDialogs real;
+    for (const QString& details : {QString("the picture is too large"), QString()}) {
+        QString title, text, shownDetails = "none";
+        QTimer::singleShot(50, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            title = box->windowTitle();
+            text = box->text();
+            shownDetails = box->detailedText();
+            box->accept();
+        });
+        real.ErrorBox(nullptr, "Invalid PNG Format.", details);
+        EXPECT_EQ(title, "Error");
+        EXPECT_EQ(text, "Invalid PNG Format.");
+        EXPECT_EQ(shownDetails, details);
+    }
 }
 
 TEST_F(DocumentTest, OpenDialogPreselectsTheFileTypeConfirmedLast) {
