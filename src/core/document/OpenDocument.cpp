@@ -1,6 +1,8 @@
 #include "document/OpenDocument.h"
 
 #include <new>
+#include <stdexcept>
+#include <utility>
 
 #include "gif/GifBitmap.h"
 #include "gif/GifError.h"
@@ -59,6 +61,19 @@ std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path) {
     doc->Initialize();
     doc->Picture = ReadPictureFile(path, KindOfFile(path));
     doc->PlaceNewPicture();
+    return doc;
+}
+
+std::unique_ptr<PlotDocument> NewPictureDocument(Bitmap picture, const std::string& caption,
+                                                 const std::string& folder) {
+    if (picture.Empty()) throw std::invalid_argument("a document needs a picture with pixels");
+    auto doc = std::make_unique<PlotDocument>();
+    doc->Caption = caption;
+    doc->DocumentFolder = folder;
+    doc->Initialize();
+    doc->Picture = std::move(picture);
+    doc->PlaceNewPicture();
+    doc->Modified = true;
     return doc;
 }
 
