@@ -3,8 +3,12 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -14,9 +18,11 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPrinter>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -25,6 +31,7 @@
 #include <system_error>
 
 #include "about/TAboutBox.h"
+#include "app/BitmapImage.h"
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
 #include "app/PrinterSurface.h"
@@ -95,6 +102,10 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
     Window1->menuAction()->setVisible(false);
     HelpFile = QCoreApplication::applicationDirPath() + "/curvana.hlp";
     ReadSettings();
+
+    setAcceptDrops(true);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::ClipboardChanged);
+    ClipboardChanged();
 }
 
 TMainForm::~TMainForm() {
@@ -149,6 +160,9 @@ void TMainForm::CreateMenus() {
     N11->setObjectName("N11");
     N11->setVisible(false);
     Exit1 = item(File1, "Exit1", "E&xit", 508, -1, QKeySequence("Alt+F4"));
+
+    EditMenu1 = menu("EditMenu1", "&Edit");
+    PastePicture1 = item(EditMenu1, "PastePicture1", "&Paste Picture", 532, -1, QKeySequence("Ctrl+V"));
 
     Zoom1 = menu("Zoom1", "&View");
     ZoomIn1 = item(Zoom1, "ZoomIn1", "Zoom In", 509, 3);
@@ -207,6 +221,7 @@ void TMainForm::CreateMenus() {
     About1 = item(Help1, "About1", "&About", 531);
 
     connect(Open1, &QAction::triggered, this, &TMainForm::Open1Click);
+    connect(PastePicture1, &QAction::triggered, this, &TMainForm::PastePicture1Click);
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
@@ -556,7 +571,14 @@ void TMainForm::paintEvent(QPaintEvent* event) {
 }
 
 void TMainForm::ShowQuickStartAtStartup() {
-    if (ShowQuickStart) QuickStart1Click();
+    if (!startupFiles_.isEmpty()) {
+        // Files named on the command line take the place of the Quick Start window for this start.
+        Transfer transfer;
+        std::swap(transfer.files, startupFiles_);
+        OpenTransfer(transfer);
+    } else if (ShowQuickStart && FirstPaint) {
+        QuickStart1Click();
+    }
     FirstPaint = false;
 }
 
@@ -666,7 +688,7 @@ void TMainForm::OpenFile(const QString& fileName) {
     AddDocument(std::move(doc));
 }
 
-void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
+TChildForm* TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
     auto* child = new TChildForm(*this, std::move(doc));
     MDIClient->addSubWindow(child);
     child->show();
@@ -674,6 +696,132 @@ void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
     MDIClient->setActiveSubWindow(child);
     child->Document().Modified = false;
     Window1->menuAction()->setVisible(true);
+    return child;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures from the clipboard, from drops and from the command line
+
+namespace {
+
+// The files a text names, one on each line, as absolute paths or file URLs; none unless every line
+// names a file that exists.
+QStringList FilesInText(const QString& text) {
+    if (text.size() > 65536) return {};  // a copied text, not a list of files
+    QStringList files;
+    for (QString line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty()) continue;
+        const QString path = line.startsWith("file:") ? QUrl(line).toLocalFile() : line;
+        if (!QDir::isAbsolutePath(path) || !QFileInfo(path).isFile()) return {};
+        files << path;
+    }
+    return files;
+}
+
+QStringList FilesOf(const QMimeData& data) {
+    QStringList files;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    if (files.isEmpty() && data.hasText()) files = FilesInText(data.text());
+    return files;
+}
+
+bool OpensAny(const QStringList& files) {
+    return std::any_of(files.begin(), files.end(),
+                       [](const QString& f) { return KindOfFile(f.toStdString()) != FileKind::Unknown; });
+}
+
+// Where a picture that comes from no file is proposed to be saved: the user's documents folder, or
+// the home folder where there is none.
+std::string PictureDataFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return QDir(folder).absolutePath().toStdString() + "/";
+}
+
+}  // namespace
+
+TMainForm::Transfer TMainForm::TransferOf(const QMimeData* data) {
+    Transfer transfer;
+    if (!data) return transfer;
+    transfer.files = FilesOf(*data);
+    // Files come first: they keep their name and their exact pixels. Picture data that comes with
+    // them (a browser's image and its web address) is taken when no file is one the program opens.
+    if (!OpensAny(transfer.files) && data->hasImage()) {
+        transfer.image = qvariant_cast<QImage>(data->imageData());
+        if (!transfer.image.isNull()) transfer.files.clear();
+    }
+    return transfer;
+}
+
+void TMainForm::OpenTransfer(const Transfer& transfer) {
+    for (const QString& file : transfer.files) {
+        if (KindOfFile(file.toStdString()) == FileKind::Unknown)
+            dialogs_.ErrorBox(this,
+                              "File " + QFileInfo(file).fileName() + " is not a picture or project file.");
+        else
+            OpenFile(file);
+    }
+    if (!transfer.image.isNull()) OpenPictureData(transfer.image);
+}
+
+void TMainForm::OpenPictureData(const QImage& image) {
+    Bitmap picture;
+    try {
+        BusyCursor busy;
+        picture = ToBitmap(image);
+    } catch (const std::length_error&) {
+        dialogs_.ErrorBox(this, QString("The picture is too large: %1 x %2 pixels (at most %3).")
+                                    .arg(image.width())
+                                    .arg(image.height())
+                                    .arg(Bitmap::kMaxPixels));
+        return;
+    } catch (const std::bad_alloc&) {
+        dialogs_.ErrorBox(this, "Not enough memory for the picture.");
+        return;
+    }
+    if (picture.Empty()) return;
+    const std::string caption = "Pasted Picture " + std::to_string(++pasted_);
+    TChildForm* child = AddDocument(NewPictureDocument(std::move(picture), caption, PictureDataFolder()));
+    // Never saved: closing asks to save it, and until it is saved it has no file for the recent files.
+    child->Document().Modified = true;
+    unfiled_.insert(child);
+}
+
+void TMainForm::PastePicture1Click() {
+    OpenTransfer(TransferOf(QGuiApplication::clipboard()->mimeData()));
+}
+
+void TMainForm::ClipboardChanged() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    PastePicture1->setEnabled(data && (data->hasImage() || OpensAny(FilesOf(*data))));
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data && (event->possibleActions() & Qt::CopyAction) &&
+        (data->hasImage() || !FilesOf(*data).isEmpty())) {
+        event->setDropAction(Qt::CopyAction);  // never a move: the dropped files stay where they are
+        event->accept();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    Transfer transfer = TransferOf(event->mimeData());
+    if (transfer.files.isEmpty() && transfer.image.isNull()) return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // Opened once the drop is over: the program that started the drag is not kept waiting while
+    // files open or a message is answered.
+    QMetaObject::invokeMethod(
+        this, [this, transfer = std::move(transfer)] { OpenTransfer(transfer); }, Qt::QueuedConnection);
+}
+
+void TMainForm::OpenStartupFiles(const QStringList& files) {
+    for (const QString& file : files)
+        startupFiles_ << QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    if (!FirstPaint) ShowQuickStartAtStartup();
 }
 
 void TMainForm::Save1Click() {
@@ -697,6 +845,7 @@ bool TMainForm::SaveAsProject(TChildForm& child, const std::string& path) {
     // From now on the document is that file, as in any editor: its title, the closing prompt, the
     // recent files and the next Save all name it.
     TakeFileName(doc, path);
+    unfiled_.erase(&child);
     child.setWindowTitle(Q(doc.Caption));
     return true;
 }
@@ -744,7 +893,8 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
                 break;
         }
     }
-    DocumentGone(doc.DocumentFolder + doc.Caption, true);
+    // A picture pasted and never saved has no file to list among the recent ones.
+    DocumentGone(unfiled_.erase(&child) ? std::string() : doc.DocumentFolder + doc.Caption, true);
     // Another document that stays active keeps showing its own mode.
     if (TChildForm* active = ActiveChild(); active && active != &child) ShowEditingMode(active->Document());
     if (doc.Memo == Memo1) doc.Memo = nullptr;
@@ -752,8 +902,10 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
 }
 
 void TMainForm::DocumentGone(const std::string& fullPath, bool hasWindow) {
-    MFiles.Enter(fullPath);
-    UpdateMFiles();
+    if (!fullPath.empty()) {
+        MFiles.Enter(fullPath);
+        UpdateMFiles();
+    }
     if (MDIChildren().size() == (hasWindow ? 1u : 0u)) ResetPanel();
     ReleaseModeButtons();
 }
