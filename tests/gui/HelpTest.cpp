@@ -25,7 +25,7 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
     const QRegularExpression name("<a name=\"([^\"]+)\"");
     for (auto it = name.globalMatch(html); it.hasNext();)
         anchors.insert(it.next().captured(1));
-    for (int context = 501; context <= 531; ++context)
+    for (int context = 501; context <= 532; ++context)
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
     EXPECT_TRUE(anchors.contains("contents"));
     EXPECT_TRUE(anchors.contains("index"));
@@ -49,6 +49,7 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
         {form.Data1, form.AddSingleMarker1, "518"},
         {form.File1, form.Save1, "503"},
         {form.Help1, form.About1, "531"},
+        {form.EditMenu1, form.PastePicture1, "532"},
     };
     for (const Case& c : cases) {
         c.menu->popup(form.mapToGlobal(QPoint(20, 20)));
