@@ -638,7 +638,14 @@ TEST_F(DocumentTest, PastedPicturesOpenAsNewDocumentsThatAskToBeSaved) {
     QTest::keyClick(form.Edit2, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(form.Edit2->text(), "125");
     EXPECT_EQ(doc.XMax, 125);
-    EXPECT_EQ(form.MDIChildren().size(), 5u);
+    ASSERT_EQ(form.MDIChildren().size(), 5u);
+    // Without text to paste there, the picture is pasted.
+    QGuiApplication::clipboard()->setImage(chart);
+    QTest::keyClick(form.Edit2, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(form.MDIChildren().size(), 6u);
+    EXPECT_EQ(form.ActiveChild()->windowTitle(), "Pasted Picture 3");
+    form.ActiveChild()->Document().Modified = false;
+    form.ActiveChild()->close();
 
     // Closing asks to save; the proposal lies in an existing folder; cancelling keeps the window.
     dialogs.answers = {Answer::Yes, Answer::No};

@@ -351,6 +351,7 @@ void TMainForm::CreatePanel() {
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row++, 1, Qt::AlignLeft);  // beside its label however wide the panel
         connect(edit, &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
+        edit->installEventFilter(this);  // Ctrl+V with no text to paste pastes the picture
         return edit;
     };
     heading("X-scale");
@@ -605,6 +606,16 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
+        // A scale field keeps Ctrl+V for pasting text; without text on the clipboard it lets
+        // Paste Picture have the key, since the first field has the focus from the start.
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && PastePicture1->isEnabled() &&
+            !(data && data->hasText())) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             const QAction* item = menu->activeAction();
