@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -40,6 +41,7 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
 TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
     TMainForm& form = StartQuietly();
     EXPECT_EQ(form.HelpWindow(), nullptr);
+    QGuiApplication::clipboard()->setImage(QImage(1, 1, QImage::Format_RGB32));  // Paste Picture enabled
     struct Case {
         QMenu* menu;
         QAction* item;
