@@ -639,13 +639,18 @@ TEST_F(DocumentTest, PastedPicturesOpenAsNewDocumentsThatAskToBeSaved) {
     EXPECT_EQ(form.Edit2->text(), "125");
     EXPECT_EQ(doc.XMax, 125);
     ASSERT_EQ(form.MDIChildren().size(), 5u);
-    // Without text to paste there, the picture is pasted.
-    QGuiApplication::clipboard()->setImage(chart);
-    QTest::keyClick(form.Edit2, Qt::Key_V, Qt::ControlModifier);
-    ASSERT_EQ(form.MDIChildren().size(), 6u);
-    EXPECT_EQ(form.ActiveChild()->windowTitle(), "Pasted Picture 3");
-    form.ActiveChild()->Document().Modified = false;
-    form.ActiveChild()->close();
+    // Without text to paste there (a picture; copied files, also with their paths as text), the
+    // picture or files open, since the first field has the focus from the start.
+    for (const auto& [copied, caption] :
+         {std::pair{Mime({}, {}, chart), "Pasted Picture 3"}, std::pair{Mime({bmp}, bmp), "plot.bmp"}}) {
+        QGuiApplication::clipboard()->setMimeData(copied);
+        form.Edit2->setFocus();
+        QTest::keyClick(form.Edit2, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(form.MDIChildren().size(), 6u);
+        EXPECT_EQ(form.ActiveChild()->windowTitle(), caption);
+        form.ActiveChild()->Document().Modified = false;
+        form.ActiveChild()->close();
+    }
 
     // Closing asks to save; the proposal lies in an existing folder; cancelling keeps the window.
     dialogs.answers = {Answer::Yes, Answer::No};
@@ -663,7 +668,7 @@ TEST_F(DocumentTest, PastedPicturesOpenAsNewDocumentsThatAskToBeSaved) {
     dialogs.files.push_back(Path("first"));
     QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(first->close());
-    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. first.cvn"}));
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. first.cvn", "&2. plot.bmp"}));
 }
 
 TEST_F(DocumentTest, DroppedFilesAndPicturesOpenInOrder) {

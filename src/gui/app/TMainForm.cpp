@@ -71,6 +71,43 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The files a text names, one on each line, as absolute paths or file URLs; none unless every line
+// names a file that exists.
+QStringList FilesInText(const QString& text) {
+    if (text.size() > 65536) return {};  // a copied text, not a list of files
+    QStringList files;
+    for (QString line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty()) continue;
+        const QString path = line.startsWith("file:") ? QUrl(line).toLocalFile() : line;
+        if (!QDir::isAbsolutePath(path) || !QFileInfo(path).isFile()) return {};
+        files << path;
+    }
+    return files;
+}
+
+// The local files that data names: its URLs, or else the paths in its text.
+QStringList FilesOf(const QMimeData& data) {
+    QStringList files;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    if (files.isEmpty() && data.hasText()) files = FilesInText(data.text());
+    return files;
+}
+
+bool OpensAny(const QStringList& files) {
+    return std::any_of(files.begin(), files.end(),
+                       [](const QString& f) { return KindOfFile(f.toStdString()) != FileKind::Unknown; });
+}
+
+// Where a picture that comes from no file is proposed to be saved: the user's documents folder, or
+// the home folder where there is none.
+std::string PictureDataFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return QDir(folder).absolutePath().toStdString() + "/";
+}
+
 }  // namespace
 
 TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
@@ -363,6 +400,7 @@ void TMainForm::CreatePanel() {
     heading("Data");
     Memo1 = new TListingMemo;
     Memo1->setObjectName("Memo1");
+    Memo1->setAcceptDrops(false);  // files dropped on the listing go to the main window
     grid->addWidget(Memo1, row, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
@@ -609,9 +647,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
         // A scale field keeps Ctrl+V for pasting text; without text on the clipboard it lets
         // Paste Picture have the key, since the first field has the focus from the start.
+        // Copied files count as no text, also when their paths come as text too.
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && PastePicture1->isEnabled() &&
-            !(data && data->hasText())) {
+            !(data && !data->text().isEmpty() && FilesOf(*data).isEmpty())) {
             event->ignore();
             return true;
         }
@@ -712,46 +751,6 @@ TChildForm* TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
 
 // ---------------------------------------------------------------------------------------------
 // Pictures from the clipboard, from drops and from the command line
-
-namespace {
-
-// The files a text names, one on each line, as absolute paths or file URLs; none unless every line
-// names a file that exists.
-QStringList FilesInText(const QString& text) {
-    if (text.size() > 65536) return {};  // a copied text, not a list of files
-    QStringList files;
-    for (QString line : text.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty()) continue;
-        const QString path = line.startsWith("file:") ? QUrl(line).toLocalFile() : line;
-        if (!QDir::isAbsolutePath(path) || !QFileInfo(path).isFile()) return {};
-        files << path;
-    }
-    return files;
-}
-
-QStringList FilesOf(const QMimeData& data) {
-    QStringList files;
-    for (const QUrl& url : data.urls())
-        if (url.isLocalFile()) files << url.toLocalFile();
-    if (files.isEmpty() && data.hasText()) files = FilesInText(data.text());
-    return files;
-}
-
-bool OpensAny(const QStringList& files) {
-    return std::any_of(files.begin(), files.end(),
-                       [](const QString& f) { return KindOfFile(f.toStdString()) != FileKind::Unknown; });
-}
-
-// Where a picture that comes from no file is proposed to be saved: the user's documents folder, or
-// the home folder where there is none.
-std::string PictureDataFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
-    return QDir(folder).absolutePath().toStdString() + "/";
-}
-
-}  // namespace
 
 TMainForm::Transfer TMainForm::TransferOf(const QMimeData* data) {
     Transfer transfer;
