@@ -19,6 +19,8 @@ int main(int argc, char* argv[]) {
     curvana::QtDialogs dialogs;
     curvana::QtSettingsStore settings;
     curvana::TMainForm form(dialogs, settings);
+    // curvana FILE...: the files open once the window shows (Qt's own options are taken out already).
+    form.OpenStartupFiles(QApplication::arguments().mid(1));
     form.show();
     return app.exec();
 }

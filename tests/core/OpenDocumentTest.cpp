@@ -123,5 +123,18 @@ TEST(OpenDocumentTest, PicturesOpenWithTheDefaultBoxOrFailWithTheirMessage) {
         EXPECT_THROW(PicturePageCount(folder.File(name), kind), OpenError) << name;
 }
 
+TEST(OpenDocumentTest, PictureDataMakesAnUnsavedDocumentWithTheDefaultBox) {
+    // 25 by 15 pixels: 2.5 and 22.5 round to the even neighbours 2 and 22, 1.5 and 13.5 to 2 and 14.
+    auto doc = NewPictureDocument(Bitmap(25, 15, PixelFormat::Rgb24()), "Pasted Picture 1", "/home/u/");
+    EXPECT_EQ(doc->Caption, "Pasted Picture 1");
+    EXPECT_EQ(ProposedProjectPath(*doc), "/home/u/Pasted Picture 1.cvn");
+    EXPECT_TRUE(doc->Modified) << "never saved";
+    EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{2, 14}));
+    EXPECT_EQ(doc->Box.Marker(4).Position(), (TPoint{22, 2}));
+    EXPECT_EQ(doc->MarkerList.size(), 4u);
+    EXPECT_EQ(doc->ZoomedPicture.Width(), 25);
+    EXPECT_THROW(NewPictureDocument(Bitmap(), "Pasted Picture 2", "/"), std::invalid_argument);
+}
+
 }  // namespace
 }  // namespace curvana

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMimeData>
+#include <QStandardPaths>
 #include <QToolBar>
 
 #include <QLabel>
@@ -707,6 +711,177 @@ TEST_F(DocumentTest, RecentFilesFollowTheClosedDocuments) {
     EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f3.bmp", "&2. f5.bmp", "&3. f2.bmp"}));
     form.ActiveChild()->close();
     EXPECT_EQ(RecentCaptions(form), QStringList({"&1. f2.bmp", "&2. f5.bmp", "&3. f3.bmp"}));
+}
+
+// A colour channel of opacity a over white, rounded to the nearest: c * a / 255 + 255 - a.
+int OverWhite(int c, int a) {
+    return int(std::lround((c * a + 255 * (255 - a)) / 255.0));
+}
+
+// Clipboard or drag data: local files as URLs, a text, a picture.
+QMimeData* Mime(const QStringList& files, const QString& text = {}, const QImage& image = {}) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& f : files)
+        urls << QUrl::fromLocalFile(f);
+    if (!urls.isEmpty()) data->setUrls(urls);
+    if (!text.isEmpty()) data->setText(text);
+    if (!image.isNull()) data->setImageData(image);
+    return data;
+}
+
+// Drags data over the main window and drops it there, as a file manager or browser would.
+bool Drop(TMainForm& form, QMimeData* dropped) {
+    const std::unique_ptr<QMimeData> data(dropped);
+    const QPoint at = form.MDIClient->geometry().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&form, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&form, &drop);
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the dropped files stay where they are";
+    QCoreApplication::processEvents();
+    return true;
+}
+
+TEST_F(DocumentTest, PastedPicturesOpenAsNewDocumentsThatAskToBeSaved) {
+    TMainForm& form = StartQuietly();
+    const QString bmp = MakeBmp("plot.bmp", 20, 20), notes = MakeBmp("notes.txt", 20, 20);
+    const QString jpeg = CopyData("jpeg/peacock.s1x1-444.jpeg", "scan.jpeg");
+    QImage chart(40, 30, QImage::Format_ARGB32);
+    chart.fill(QColor(0, 0, 255));
+    chart.setPixelColor(0, 0, QColor(255, 0, 0, 128));
+    const struct {
+        QMimeData* copied;  // nothing: an empty clipboard
+        QString caption;    // of the new window; empty: the item is disabled and nothing opens
+    } cases[] = {
+        {nullptr, ""},
+        {Mime({}, "12.5"), ""},
+        {Mime({notes}), ""},
+        {Mime({}, {}, chart), "Pasted Picture 1"},
+        {Mime({bmp}), "plot.bmp"},
+        {Mime({}, " " + QUrl::fromLocalFile(jpeg).toString() + "\n"), "scan.jpeg"},
+        {Mime({}, jpeg), "scan.jpeg"},
+        {Mime({notes}, {}, chart), "Pasted Picture 2"},
+    };
+    for (const auto& c : cases) {
+        if (c.copied)
+            QGuiApplication::clipboard()->setMimeData(c.copied);
+        else
+            QGuiApplication::clipboard()->clear();
+        const std::size_t before = form.MDIChildren().size();
+        EXPECT_EQ(form.PastePicture1->isEnabled(), !c.caption.isEmpty()) << c.caption.toStdString();
+        QTest::keyClick(&form, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(form.MDIChildren().size(), before + (c.caption.isEmpty() ? 0 : 1))
+            << c.caption.toStdString();
+        if (c.caption.isEmpty()) continue;
+        EXPECT_EQ(form.ActiveChild()->windowTitle(), c.caption);
+        EXPECT_EQ(form.ActiveChild()->Document().Modified, c.caption.startsWith("Pasted"));
+    }
+    EXPECT_TRUE(dialogs.log.empty());
+
+    // The pasted picture: its pixels over white, the box at 10 % and 90 % of 40 by 30.
+    TChildForm* pasted = form.ActiveChild();
+    const PlotDocument& doc = pasted->Document();
+    ASSERT_EQ(doc.Picture.Format(), PixelFormat::Rgb24());
+    EXPECT_EQ(doc.Picture.PixelColor(0, 0), RGB(255, OverWhite(0, 128), OverWhite(0, 128)));
+    EXPECT_EQ(doc.Picture.PixelColor(39, 29), RGB(0, 0, 255));
+    EXPECT_EQ(doc.Box.Marker(1).Position(), (TPoint{4, 27}));
+    EXPECT_EQ(doc.Box.Marker(4).Position(), (TPoint{36, 3}));
+
+    // In a scale field Ctrl+V pastes the clipboard's text, not a picture.
+    QGuiApplication::clipboard()->setMimeData(Mime({}, "125", chart));
+    form.Edit2->setFocus();
+    QTest::keyClick(form.Edit2, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(form.Edit2, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form.Edit2->text(), "125");
+    EXPECT_EQ(doc.XMax, 125);
+    ASSERT_EQ(form.MDIChildren().size(), 5u);
+    // Without text to paste there (a picture; copied files, also with their paths as text), the
+    // picture or files open, since the first field has the focus from the start.
+    for (const auto& [copied, caption] :
+         {std::pair{Mime({}, {}, chart), "Pasted Picture 3"}, std::pair{Mime({bmp}, bmp), "plot.bmp"}}) {
+        QGuiApplication::clipboard()->setMimeData(copied);
+        form.Edit2->setFocus();
+        QTest::keyClick(form.Edit2, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(form.MDIChildren().size(), 6u);
+        EXPECT_EQ(form.ActiveChild()->windowTitle(), caption);
+        form.ActiveChild()->Document().Modified = false;
+        form.ActiveChild()->close();
+    }
+
+    // Closing asks to save; the proposal lies in an existing folder; cancelling keeps the window.
+    dialogs.answers = {Answer::Yes, Answer::No};
+    dialogs.files.push_back(std::nullopt);
+    EXPECT_FALSE(pasted->close());
+    EXPECT_EQ(dialogs.Texts(Interaction::Question), QStringList({"Save changes to Pasted Picture 2?"}));
+    const QFileInfo proposed(dialogs.Texts(Interaction::Save).value(0));
+    EXPECT_EQ(proposed.fileName(), "Pasted Picture 2.cvn");
+    EXPECT_TRUE(proposed.isAbsolute() && proposed.dir().exists()) << proposed.filePath().toStdString();
+    EXPECT_TRUE(pasted->close()) << "No closes it";
+    // A picture never saved has no file for the recent files; one saved is listed by its project.
+    TChildForm* first = qobject_cast<TChildForm*>(form.MDIClient->subWindowList(QMdiArea::CreationOrder)[0]);
+    ASSERT_EQ(first->windowTitle(), "Pasted Picture 1");
+    form.MDIClient->setActiveSubWindow(first);
+    dialogs.files.push_back(Path("first"));
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(first->close());
+    EXPECT_EQ(RecentCaptions(form), QStringList({"&1. first.cvn", "&2. plot.bmp"}));
+}
+
+TEST_F(DocumentTest, DroppedFilesAndPicturesOpenInOrder) {
+    TMainForm& form = StartQuietly();
+    const QString bmp = MakeBmp("plot.bmp", 20, 20), notes = MakeBmp("notes.txt", 20, 20);
+    SaveToFile(*OpenPictureDocument(bmp.toStdString()), Path("Graph.cvn").toStdString());
+    ASSERT_TRUE(Drop(form, Mime({Path("Graph.cvn"), notes, bmp})));
+    QStringList captions;
+    for (QMdiSubWindow* w : form.MDIClient->subWindowList(QMdiArea::CreationOrder))
+        captions << w->windowTitle();
+    EXPECT_EQ(captions, QStringList({"Graph.cvn", "plot.bmp"}));
+    EXPECT_EQ(dialogs.Texts(Interaction::Error),
+              QStringList({"File notes.txt is not a picture or project file."}));
+    EXPECT_FALSE(Drop(form, Mime({}, "some words"))) << "text is not taken";
+
+    // Picture data opens as a pasted picture: transparent pixels become white, an indexed picture
+    // stays indexed with its colours over white.
+    QImage indexed(3, 1, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgba(0, 0, 0, 0), qRgb(10, 20, 30), qRgba(100, 200, 50, 77)});
+    for (int x = 0; x < 3; ++x)
+        indexed.setPixel(x, 0, uint(x));
+    const std::vector<TColor> colors = {clWhite, RGB(10, 20, 30),
+                                        RGB(OverWhite(100, 77), OverWhite(200, 77), OverWhite(50, 77))};
+    QImage mono(10, 1, QImage::Format_MonoLSB);
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    mono.fill(0);
+    mono.setPixel(9, 0, 1);
+    QImage grey(2, 1, QImage::Format_Grayscale8);
+    grey.fill(QColor(100, 100, 100));
+    const struct {
+        QImage image;
+        int bits;
+        std::vector<TColor> row;  // pixel colours of the top row, from the left
+    } cases[] = {
+        {indexed, 8, colors},
+        {indexed.convertToFormat(QImage::Format_ARGB32), 24, colors},
+        {mono, 1, {clBlack, clBlack, clBlack, clBlack, clBlack, clBlack, clBlack, clBlack, clBlack, clWhite}},
+        {grey, 24, {RGB(100, 100, 100), RGB(100, 100, 100)}},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(Drop(form, Mime({}, {}, c.image)));
+        EXPECT_EQ(form.ActiveChild()->windowTitle(), QString("Pasted Picture %1").arg(++n));
+        const Bitmap& picture = form.ActiveChild()->Document().Picture;
+        EXPECT_EQ(picture.Format().bitsPerPixel, c.bits) << n;
+        for (std::size_t x = 0; x < c.row.size(); ++x)
+            EXPECT_EQ(picture.PixelColor(int(x), 0), c.row[x]) << n << ": " << x;
+    }
+
+    // A picture over 2^28 pixels is refused with a message (a 1-bit one is small enough to make).
+    dialogs.log.clear();
+    ASSERT_TRUE(Drop(form, Mime({}, {}, QImage(16385, 16384, QImage::Format_Mono))));
+    EXPECT_EQ(form.MDIChildren().size(), 6u);
+    EXPECT_EQ(dialogs.Texts(Interaction::Error),
+              QStringList({"The picture is too large: 16385 x 16384 pixels (at most 268435456)."}));
 }
 
 TEST_F(DocumentTest, ListingMemoTouchesOnlyTheLinesThatDiffer) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -25,7 +26,7 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
     const QRegularExpression name("<a name=\"([^\"]+)\"");
     for (auto it = name.globalMatch(html); it.hasNext();)
         anchors.insert(it.next().captured(1));
-    for (int context = 501; context <= 531; ++context)
+    for (int context = 501; context <= 532; ++context)
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
     EXPECT_TRUE(anchors.contains("540")) << "Open Page";
     EXPECT_TRUE(anchors.contains("contents"));
@@ -41,6 +42,7 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
 TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
     TMainForm& form = StartQuietly();
     EXPECT_EQ(form.HelpWindow(), nullptr);
+    QGuiApplication::clipboard()->setImage(QImage(1, 1, QImage::Format_RGB32));  // Paste Picture enabled
     struct Case {
         QMenu* menu;
         QAction* item;
@@ -50,6 +52,7 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
         {form.Data1, form.AddSingleMarker1, "518"},
         {form.File1, form.Save1, "503"},
         {form.Help1, form.About1, "531"},
+        {form.EditMenu1, form.PastePicture1, "532"},
     };
     for (const Case& c : cases) {
         c.menu->popup(form.mapToGlobal(QPoint(20, 20)));

@@ -50,6 +50,7 @@ TEST_F(MainFormTest, MenuItemsHaveTheirCaptionsShortcutsHelpContextsAndVisibilit
         {"N31", "&3. ", "", 0, false},
         {"N41", "&4. ", "", 0, false},
         {"Exit1", "E&xit", "Alt+F4", 508, true},
+        {"PastePicture1", "&Paste Picture", "Ctrl+V", 532, true},
         {"ZoomIn1", "Zoom In", "", 509, true},
         {"ZoomOut1", "Zoom Out", "", 510, true},
         {"N3", "Normal Size", "", 511, true},
@@ -89,7 +90,7 @@ TEST_F(MainFormTest, MenuItemsHaveTheirCaptionsShortcutsHelpContextsAndVisibilit
     QStringList titles;
     for (QAction* a : form.menuBar()->actions())
         titles << a->text();
-    EXPECT_EQ(titles, QStringList({"&File", "&View", "&Plot", "&Data", "&Window", "&Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Plot", "&Data", "&Window", "&Help"}));
     EXPECT_FALSE(form.Window1->menuAction()->isVisible());
     EXPECT_EQ(form.Type1->title(), "&Type");
     EXPECT_TRUE(form.LinearLinear1->isChecked());

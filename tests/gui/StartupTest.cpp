@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -203,6 +205,34 @@ TEST_F(StartupTest, QuickStartCheckBoxDecidesAboutTheNextStart) {
     dialogs.log.clear();
     Start();
     EXPECT_EQ(dialogs.Count(Interaction::Modal), 1);
+}
+
+TEST_F(StartupTest, FilesOnTheCommandLineOpenInsteadOfTheQuickStart) {
+    // A first start, which would show the Quick Start window, with files named relative to the
+    // current folder and absolutely; one cannot be read, one is no picture: the others still open.
+    MakeBmp("one.bmp", 20, 20);
+    MakeBmp("notes.txt", 20, 20);
+    QDir().mkpath(Path("sub"));
+    const QString two = MakeBmp("sub/two.bmp", 30, 20);
+    const QString current = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    form = std::make_unique<TMainForm>(dialogs, *settings);
+    form->OpenStartupFiles({"one.bmp", "missing.gif", "notes.txt", "sub/../sub/two.bmp"});
+    QDir::setCurrent(current);
+    EXPECT_TRUE(form->MDIChildren().empty()) << "nothing opens before the window shows";
+    form->HelpFile = CURVANA_HELP_FILE;
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->FirstPaint; }));
+    QStringList opened;
+    for (QMdiSubWindow* w : form->MDIClient->subWindowList(QMdiArea::CreationOrder))
+        opened << qobject_cast<TChildForm*>(w)->FullPath();
+    EXPECT_EQ(opened, QStringList({Path("one.bmp"), two}));
+    EXPECT_EQ(dialogs.Texts(Interaction::Error),
+              QStringList({"Invalid Gif Format.", "File notes.txt is not a picture or project file."}));
+    EXPECT_EQ(dialogs.Count(Interaction::Modal), 0) << "no Quick Start window";
+    EXPECT_EQ(StoredValue("QuickStart"), QString()) << "the setting is left as it was";
+    EXPECT_TRUE(form->ShowQuickStart);
 }
 
 TEST_F(StartupTest, QuickStartWindowShowsItsPictureAndInstructions) {

@@ -1,5 +1,14 @@
 #include "document/OpenDocument.h"
 
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+#include "gif/GifBitmap.h"
+#include "gif/GifError.h"
+#include "platform/BmpReader.h"
+#include "platform/FormatError.h"
+#include "platform/JpegReader.h"
 #include "platform/Paths.h"
 
 namespace curvana {
@@ -21,6 +30,19 @@ std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path, const
     doc->Initialize();
     doc->Picture = ReadPictureFile(path, KindOfFile(path), choice);
     doc->PlaceNewPicture();
+    return doc;
+}
+
+std::unique_ptr<PlotDocument> NewPictureDocument(Bitmap picture, const std::string& caption,
+                                                 const std::string& folder) {
+    if (picture.Empty()) throw std::invalid_argument("a document needs a picture with pixels");
+    auto doc = std::make_unique<PlotDocument>();
+    doc->Caption = caption;
+    doc->DocumentFolder = folder;
+    doc->Initialize();
+    doc->Picture = std::move(picture);
+    doc->PlaceNewPicture();
+    doc->Modified = true;
     return doc;
 }
 

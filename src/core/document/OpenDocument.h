@@ -22,6 +22,13 @@ void TakeFileName(PlotDocument& doc, const std::string& path);
 // page and resolution are those of formats that have them.
 std::unique_ptr<PlotDocument> OpenPictureDocument(const std::string& path, const PageChoice& choice = {});
 
+// A new document for a picture that comes from no file (pasted or dropped picture data): the given
+// caption and folder, the zoomed display built and the calibration box at 10 % and 90 % of the
+// picture. It has never been saved, so it starts modified. An empty picture is refused with
+// std::invalid_argument.
+std::unique_ptr<PlotDocument> NewPictureDocument(Bitmap picture, const std::string& caption,
+                                                 const std::string& folder);
+
 // Save rules. A document is saved straight to its own file when its name ends exactly in ".cvn"
 // (upper case does not count); otherwise a name is asked for, proposed as folder + name without a
 // short extension + ".cvn", and a chosen path without the extension ".cvn" gets it appended.

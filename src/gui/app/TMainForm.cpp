@@ -3,8 +3,12 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -14,9 +18,11 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPrinter>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -25,6 +31,7 @@
 #include <system_error>
 
 #include "about/TAboutBox.h"
+#include "app/BitmapImage.h"
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
 #include "app/PrinterSurface.h"
@@ -62,6 +69,43 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The files a text names, one on each line, as absolute paths or file URLs; none unless every line
+// names a file that exists.
+QStringList FilesInText(const QString& text) {
+    if (text.size() > 65536) return {};  // a copied text, not a list of files
+    QStringList files;
+    for (QString line : text.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty()) continue;
+        const QString path = line.startsWith("file:") ? QUrl(line).toLocalFile() : line;
+        if (!QDir::isAbsolutePath(path) || !QFileInfo(path).isFile()) return {};
+        files << path;
+    }
+    return files;
+}
+
+// The local files that data names: its URLs, or else the paths in its text.
+QStringList FilesOf(const QMimeData& data) {
+    QStringList files;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    if (files.isEmpty() && data.hasText()) files = FilesInText(data.text());
+    return files;
+}
+
+bool OpensAny(const QStringList& files) {
+    return std::any_of(files.begin(), files.end(),
+                       [](const QString& f) { return KindOfFile(f.toStdString()) != FileKind::Unknown; });
+}
+
+// Where a picture that comes from no file is proposed to be saved: the user's documents folder, or
+// the home folder where there is none.
+std::string PictureDataFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    return QDir(folder).absolutePath().toStdString() + "/";
+}
+
 }  // namespace
 
 TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
@@ -93,6 +137,10 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
     Window1->menuAction()->setVisible(false);
     HelpFile = QCoreApplication::applicationDirPath() + "/curvana.hlp";
     ReadSettings();
+
+    setAcceptDrops(true);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::ClipboardChanged);
+    ClipboardChanged();
 }
 
 TMainForm::~TMainForm() {
@@ -147,6 +195,9 @@ void TMainForm::CreateMenus() {
     N11->setObjectName("N11");
     N11->setVisible(false);
     Exit1 = item(File1, "Exit1", "E&xit", 508, -1, QKeySequence("Alt+F4"));
+
+    EditMenu1 = menu("EditMenu1", "&Edit");
+    PastePicture1 = item(EditMenu1, "PastePicture1", "&Paste Picture", 532, -1, QKeySequence("Ctrl+V"));
 
     Zoom1 = menu("Zoom1", "&View");
     ZoomIn1 = item(Zoom1, "ZoomIn1", "Zoom In", 509, 3);
@@ -205,6 +256,7 @@ void TMainForm::CreateMenus() {
     About1 = item(Help1, "About1", "&About", 531);
 
     connect(Open1, &QAction::triggered, this, &TMainForm::Open1Click);
+    connect(PastePicture1, &QAction::triggered, this, &TMainForm::PastePicture1Click);
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
@@ -334,6 +386,7 @@ void TMainForm::CreatePanel() {
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row++, 1, Qt::AlignLeft);  // beside its label however wide the panel
         connect(edit, &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
+        edit->installEventFilter(this);  // Ctrl+V with no text to paste pastes the picture
         return edit;
     };
     heading("X-scale");
@@ -345,6 +398,7 @@ void TMainForm::CreatePanel() {
     heading("Data");
     Memo1 = new TListingMemo;
     Memo1->setObjectName("Memo1");
+    Memo1->setAcceptDrops(false);  // files dropped on the listing go to the main window
     grid->addWidget(Memo1, row, 0, 1, 2);
     grid->setRowStretch(row, 1);
     grid->setColumnStretch(1, 1);
@@ -556,7 +610,14 @@ void TMainForm::paintEvent(QPaintEvent* event) {
 }
 
 void TMainForm::ShowQuickStartAtStartup() {
-    if (ShowQuickStart) QuickStart1Click();
+    if (!startupFiles_.isEmpty()) {
+        // Files named on the command line take the place of the Quick Start window for this start.
+        Transfer transfer;
+        std::swap(transfer.files, startupFiles_);
+        OpenTransfer(transfer);
+    } else if (ShowQuickStart && FirstPaint) {
+        QuickStart1Click();
+    }
     FirstPaint = false;
 }
 
@@ -583,6 +644,17 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
+        // A scale field keeps Ctrl+V for pasting text; without text on the clipboard it lets
+        // Paste Picture have the key, since the first field has the focus from the start.
+        // Copied files count as no text, also when their paths come as text too.
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && PastePicture1->isEnabled() &&
+            !(data && !data->text().isEmpty() && FilesOf(*data).isEmpty())) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
             const QAction* item = menu->activeAction();
@@ -689,7 +761,7 @@ bool TMainForm::ChoosePage(const std::string& path, FileKind kind, PageChoice& c
     return true;
 }
 
-void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
+TChildForm* TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
     auto* child = new TChildForm(*this, std::move(doc));
     MDIClient->addSubWindow(child);
     child->show();
@@ -697,6 +769,92 @@ void TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
     MDIClient->setActiveSubWindow(child);
     child->Document().Modified = false;
     Window1->menuAction()->setVisible(true);
+    return child;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pictures from the clipboard, from drops and from the command line
+
+TMainForm::Transfer TMainForm::TransferOf(const QMimeData* data) {
+    Transfer transfer;
+    if (!data) return transfer;
+    transfer.files = FilesOf(*data);
+    // Files come first: they keep their name and their exact pixels. Picture data that comes with
+    // them (a browser's image and its web address) is taken when no file is one the program opens.
+    if (!OpensAny(transfer.files) && data->hasImage()) {
+        transfer.image = qvariant_cast<QImage>(data->imageData());
+        if (!transfer.image.isNull()) transfer.files.clear();
+    }
+    return transfer;
+}
+
+void TMainForm::OpenTransfer(const Transfer& transfer) {
+    for (const QString& file : transfer.files) {
+        if (KindOfFile(file.toStdString()) == FileKind::Unknown)
+            dialogs_.ErrorBox(this,
+                              "File " + QFileInfo(file).fileName() + " is not a picture or project file.");
+        else
+            OpenFile(file);
+    }
+    if (!transfer.image.isNull()) OpenPictureData(transfer.image);
+}
+
+void TMainForm::OpenPictureData(const QImage& image) {
+    Bitmap picture;
+    try {
+        BusyCursor busy;
+        picture = ToBitmap(image);
+    } catch (const std::length_error&) {
+        dialogs_.ErrorBox(this, QString("The picture is too large: %1 x %2 pixels (at most %3).")
+                                    .arg(image.width())
+                                    .arg(image.height())
+                                    .arg(Bitmap::kMaxPixels));
+        return;
+    } catch (const std::bad_alloc&) {
+        dialogs_.ErrorBox(this, "Not enough memory for the picture.");
+        return;
+    }
+    if (picture.Empty()) return;
+    const std::string caption = "Pasted Picture " + std::to_string(++pasted_);
+    TChildForm* child = AddDocument(NewPictureDocument(std::move(picture), caption, PictureDataFolder()));
+    // Never saved: closing asks to save it, and until it is saved it has no file for the recent files.
+    child->Document().Modified = true;
+    unfiled_.insert(child);
+}
+
+void TMainForm::PastePicture1Click() {
+    OpenTransfer(TransferOf(QGuiApplication::clipboard()->mimeData()));
+}
+
+void TMainForm::ClipboardChanged() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    PastePicture1->setEnabled(data && (data->hasImage() || OpensAny(FilesOf(*data))));
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (data && (event->possibleActions() & Qt::CopyAction) &&
+        (data->hasImage() || !FilesOf(*data).isEmpty())) {
+        event->setDropAction(Qt::CopyAction);  // never a move: the dropped files stay where they are
+        event->accept();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    Transfer transfer = TransferOf(event->mimeData());
+    if (transfer.files.isEmpty() && transfer.image.isNull()) return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    // Opened once the drop is over: the program that started the drag is not kept waiting while
+    // files open or a message is answered.
+    QMetaObject::invokeMethod(
+        this, [this, transfer = std::move(transfer)] { OpenTransfer(transfer); }, Qt::QueuedConnection);
+}
+
+void TMainForm::OpenStartupFiles(const QStringList& files) {
+    for (const QString& file : files)
+        startupFiles_ << QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    if (!FirstPaint) ShowQuickStartAtStartup();
 }
 
 void TMainForm::Save1Click() {
@@ -720,6 +878,7 @@ bool TMainForm::SaveAsProject(TChildForm& child, const std::string& path) {
     // From now on the document is that file, as in any editor: its title, the closing prompt, the
     // recent files and the next Save all name it.
     TakeFileName(doc, path);
+    unfiled_.erase(&child);
     child.setWindowTitle(Q(doc.Caption));
     return true;
 }
@@ -767,7 +926,8 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
                 break;
         }
     }
-    DocumentGone(doc.DocumentFolder + doc.Caption, true);
+    // A picture pasted and never saved has no file to list among the recent ones.
+    DocumentGone(unfiled_.erase(&child) ? std::string() : doc.DocumentFolder + doc.Caption, true);
     // Another document that stays active keeps showing its own mode.
     if (TChildForm* active = ActiveChild(); active && active != &child) ShowEditingMode(active->Document());
     if (doc.Memo == Memo1) doc.Memo = nullptr;
@@ -775,8 +935,10 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
 }
 
 void TMainForm::DocumentGone(const std::string& fullPath, bool hasWindow) {
-    MFiles.Enter(fullPath);
-    UpdateMFiles();
+    if (!fullPath.empty()) {
+        MFiles.Enter(fullPath);
+        UpdateMFiles();
+    }
     if (MDIChildren().size() == (hasWindow ? 1u : 0u)) ResetPanel();
     ReleaseModeButtons();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/RecentFiles.h"
@@ -14,6 +17,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QMdiArea;
 class QMenu;
 class QPrinter;
@@ -39,10 +43,11 @@ class TMainForm : public QMainWindow, public DocumentHost {
     ~TMainForm() override;
 
     // Menus and their items. An item's help context is its "HelpContext" property.
-    QMenu *File1, *Zoom1, *Plot1, *Type1, *Data1, *Window1, *Help1;
+    QMenu *File1, *EditMenu1, *Zoom1, *Plot1, *Type1, *Data1, *Window1, *Help1;
     QAction *Open1, *Close1, *Save1, *SaveAs1, *PrintSetup1, *Print1, *Preferences1, *Exit1;
     std::array<QAction*, RecentFiles::kCount> MFileItems;  // N12, N21, N31, N41
     QAction* N11;                                          // the separator below them
+    QAction* PastePicture1;  // Edit > Paste Picture: enabled while the clipboard holds a picture
     QAction *ZoomIn1, *ZoomOut1, *N3, *Redraw1;
     QAction *LinearLinear1, *LogLinear1, *LinearLog1, *LogLog1;
     QActionGroup* PlotTypeGroup;
@@ -80,6 +85,12 @@ class TMainForm : public QMainWindow, public DocumentHost {
 
     // Opens a project or picture by its type key into a new document window.
     void OpenFile(const QString& fileName);
+    // Files named on the command line: they open, in order, once the main window shows, and then
+    // the Quick Start window stays away for this start. Relative paths are taken from the current
+    // folder.
+    void OpenStartupFiles(const QStringList& files);
+    // Picture data (pasted or dropped) as a new document "Pasted Picture N" that has no file yet.
+    void OpenPictureData(const QImage& image);
     // The document windows in the frame's order: the active (topmost) one first.
     std::vector<TChildForm*> MDIChildren() const;
     TChildForm* ActiveChild() const;
@@ -111,6 +122,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
 
   public slots:
     void Open1Click();
+    void PastePicture1Click();
     void Close1Click();
     void Save1Click();
     void SaveAs1Click();
@@ -148,6 +160,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void CreateMenus();
@@ -158,10 +172,19 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void KeepOnScreen();
     void SubWindowActivated(QMdiSubWindow* window);
     void UpdateWindowMenu();
-    void AddDocument(std::unique_ptr<PlotDocument> doc);
     // Asks which page of a picture with pages to open and, where the format takes one, the
     // resolution; false when the user cancels. OpenError when the pages cannot be counted.
     bool ChoosePage(const std::string& path, FileKind kind, PageChoice& choice);
+    TChildForm* AddDocument(std::unique_ptr<PlotDocument> doc);
+    // Files and picture data handed over by the clipboard or a drop: each file opens as File > Open
+    // would, one of a type the program does not open is named in a message.
+    struct Transfer {
+        QStringList files;
+        QImage image;
+    };
+    static Transfer TransferOf(const QMimeData* data);
+    void OpenTransfer(const Transfer& transfer);
+    void ClipboardChanged();
     // A document (or one that failed to load, without a window) is gone: its path enters the recent
     // files, the last one resets the side panel, and the editing-mode buttons are released.
     void DocumentGone(const std::string& fullPath, bool hasWindow);
@@ -196,6 +219,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     THelpForm* helpForm_ = nullptr;
     std::vector<QAction*> windowItems_;
     bool quickStartQueued_ = false;
+    QStringList startupFiles_;             // named on the command line, opened at the first paint
+    int pasted_ = 0;                       // pictures pasted or dropped as data in this run
+    std::set<const TChildForm*> unfiled_;  // documents of picture data not saved yet
     std::unique_ptr<QPrinter> printer_;
     int exportFilter_ = 1;         // the export dialog's file type, from 1, as last confirmed
     int openFilter_ = 1;           // the open dialog's file type, from 1, as last confirmed
