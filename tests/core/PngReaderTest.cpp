@@ -230,6 +230,8 @@ TEST(PngReaderTest, DamagedOrUnreasonableFilesFailWithTheReason) {
          "the file ends inside the image data"},
         {"Adler-32 sum of the image data wrong", WithImageByteFlipped(rgb, 1), "IDAT stream error"},
         {"compressed image data damaged", WithImageByteFlipped(rgb, 40), "cannot decode the PNG picture"},
+        // Without IEND the checksum of the last IDAT chunk cannot be checked.
+        {"without its IEND chunk", Cut(rgb, rgb.size() - 12), "the file ends early"},
         {"IDAT checksum wrong", test::ReadFileBytes(kSuite + "xcsn0g01.png"), "invalid chunk checksum"},
         {"no IDAT", test::ReadFileBytes(kSuite + "xdtn0g01.png"), "the file ends inside the image data"},
     };
@@ -240,6 +242,46 @@ TEST(PngReaderTest, DamagedOrUnreasonableFilesFailWithTheReason) {
         } catch (const FormatError& e) {
             EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << c.what << ": " << e.what();
         }
+    }
+}
+
+// The palette file with a tRNS chunk of the given alpha values after its PLTE.
+ByteVector WithPaletteAlpha(const ByteVector& file, ByteVector alpha) {
+    std::vector<Chunk> chunks = Chunks(file);
+    for (std::size_t i = 0; i < chunks.size(); ++i)
+        if (chunks[i].type == "PLTE") {
+            chunks.insert(chunks.begin() + std::ptrdiff_t(i + 1), Chunk{"tRNS", std::move(alpha)});
+            break;
+        }
+    return Assemble(chunks);
+}
+
+TEST(PngReaderTest, OnlyATransparentPaletteEntryMakesAPalettePicture24Bit) {
+    const ByteVector palette = test::ReadFileBytes(kSuite + "basn3p08.png");
+    const Bitmap plain = DecodePng(palette);
+    const struct {
+        const char* what;
+        ByteVector alpha;
+        PixelFormat format;
+        TColor firstPixel;  // basn3p08's first pixel is index 0xA5 = (1, 0, 0)
+    } cases[] = {
+        {"every entry opaque", ByteVector(256, 255), PixelFormat::Indexed(8), RGB(1, 0, 0)},
+        {"fewer entries than the palette, opaque", ByteVector(16, 255), PixelFormat::Indexed(8),
+         RGB(1, 0, 0)},
+        // Over white at alpha 0x80: (c 128 + 255 127 + 127) / 255.
+        {"the first pixel's entry half transparent",
+         [] {
+             ByteVector a(256, 255);
+             a[0xA5] = 0x80;
+             return a;
+         }(),
+         PixelFormat::Rgb24(), RGB(0x80, 0x7F, 0x7F)},
+    };
+    ASSERT_EQ(plain.PixelColor(0, 0), RGB(1, 0, 0));
+    for (const auto& c : cases) {
+        const Bitmap picture = DecodePng(WithPaletteAlpha(palette, c.alpha));
+        EXPECT_EQ(picture.Format(), c.format) << c.what;
+        EXPECT_EQ(picture.PixelColor(0, 0), c.firstPixel) << c.what;
     }
 }
 

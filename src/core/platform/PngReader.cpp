@@ -150,13 +150,14 @@ inline unsigned Narrow(std::uint16_t value) {
 }
 
 // Moves the pixels of one decoded row (columns first, first + step, ...) into the picture's row.
-void ConvertRow(Path path, const std::uint8_t* scratch, std::uint8_t* out, int width, int first, int step) {
+void ConvertRow(Path path, const std::uint16_t* scratch, std::uint8_t* out, int width, int first, int step) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(scratch);
     switch (path) {
         case Path::Indexed:
             return;
         case Path::Indexed2:
             for (int x = first; x < width; x += step) {
-                const unsigned index = (scratch[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
+                const unsigned index = (bytes[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
                 const int shift = (x & 1) ? 0 : 4;
                 out[x >> 1] = std::uint8_t((out[x >> 1] & ~(15u << shift)) | (index << shift));
             }
@@ -167,7 +168,7 @@ void ConvertRow(Path path, const std::uint8_t* scratch, std::uint8_t* out, int w
             return;
         case Path::Rgba8:
             for (int x = first; x < width; x += step) {
-                const std::uint8_t* p = scratch + 4 * std::size_t(x);
+                const std::uint8_t* p = bytes + 4 * std::size_t(x);
                 std::uint8_t* q = out + 3 * std::size_t(x);
                 q[0] = OverWhite(p[2], p[3]);
                 q[1] = OverWhite(p[1], p[3]);
@@ -175,9 +176,8 @@ void ConvertRow(Path path, const std::uint8_t* scratch, std::uint8_t* out, int w
             }
             return;
         case Path::Rgba16: {
-            const auto* pixels = reinterpret_cast<const std::uint16_t*>(scratch);
             for (int x = first; x < width; x += step) {
-                const std::uint16_t* p = pixels + 4 * std::size_t(x);
+                const std::uint16_t* p = scratch + 4 * std::size_t(x);
                 std::uint8_t* q = out + 3 * std::size_t(x);
                 const unsigned alpha = Narrow(p[3]);
                 q[0] = OverWhite(Narrow(p[2]), alpha);
@@ -222,10 +222,10 @@ Bitmap DecodePng(std::span<const std::uint8_t> data) {
     const std::size_t decodedRow = imageBytes / ihdr.height;
 
     Bitmap picture;
-    std::vector<std::uint8_t> scratch;
+    std::vector<std::uint16_t> scratch;  // one decoded row: bytes, or 16-bit samples
     try {
         picture = Bitmap(width, height, plan.format);
-        if (plan.path != Path::Indexed && plan.path != Path::Rgb) scratch.resize(decodedRow);
+        if (plan.path != Path::Indexed && plan.path != Path::Rgb) scratch.resize((decodedRow + 1) / 2);
         picture.SetPalette(std::move(plan.palette));
     } catch (const std::bad_alloc&) {
         throw FormatError("not enough memory for a PNG picture of " + size);
@@ -240,7 +240,8 @@ Bitmap DecodePng(std::span<const std::uint8_t> data) {
         std::uint8_t* out = picture.Row(int(row.row_num));
         // Pixels of less than a byte are ORed into the row, so the scratch row must start clear.
         if (plan.path == Path::Indexed2) std::fill(scratch.begin(), scratch.end(), 0);
-        error = spng_decode_row(ctx.get(), scratch.empty() ? out : scratch.data(), decodedRow);
+        void* target = scratch.empty() ? static_cast<void*>(out) : static_cast<void*>(scratch.data());
+        error = spng_decode_row(ctx.get(), target, decodedRow);
         if (error != 0 && error != SPNG_EOI) Check(error);
         const int pass = interlaced ? row.pass : 6;
         ConvertRow(plan.path, scratch.data(), out, width, kPassColumn[pass], kPassColumnStep[pass]);
