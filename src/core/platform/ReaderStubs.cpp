@@ -1,8 +1,7 @@
-// Stand-ins for the PNG, TIFF, WebP and PDF readers until they are built: every call fails.
+// Stand-ins for the TIFF, WebP and PDF readers until they are built: every call fails.
 
 #include "platform/FormatError.h"
 #include "platform/PdfReader.h"
-#include "platform/PngReader.h"
 #include "platform/TiffReader.h"
 #include "platform/WebpReader.h"
 
@@ -14,12 +13,6 @@ namespace {
 }
 }  // namespace
 
-Bitmap DecodePng(std::span<const std::uint8_t>) {
-    NotBuilt();
-}
-Bitmap ReadPngFile(const std::string&) {
-    NotBuilt();
-}
 int TiffPageCount(std::span<const std::uint8_t>) {
     NotBuilt();
 }
