@@ -13,6 +13,8 @@ FUZZ_TARGET  ?= fuzz_bmp
 JOBS         ?= 2
 
 PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
+# PDF pages (poppler-utils: the tests compare with pdftoppm)
+PACKAGES     += libpoppler-cpp-dev poppler-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
