@@ -91,14 +91,6 @@ Bitmap RenderPage(const OpenedPdf& pdf, int pageNumber, int dpi) {
     if (w * h > double(Bitmap::kMaxPixels)) throw FormatError("picture too large: " + SizeText(w, h));
     const int width = int(w), height = int(h);
 
-    // The picture is made before rendering, so that a lack of memory shows before the work.
-    Bitmap picture;
-    try {
-        picture = Bitmap(width, height, PixelFormat::Rgb24());
-    } catch (const std::bad_alloc&) {
-        throw FormatError("not enough memory for a picture of " + SizeText(w, h));
-    }
-
     poppler::page_renderer renderer;
     renderer.set_paper_color(0xffffffff);
     renderer.set_render_hints(poppler::page_renderer::antialiasing |
@@ -110,6 +102,14 @@ Bitmap RenderPage(const OpenedPdf& pdf, int pageNumber, int dpi) {
         image.format() != poppler::image::format_bgr24)
         throw FormatError("page " + std::to_string(pageNumber) + " of the PDF file cannot be rendered");
 
+    // Made only now: poppler holds the page twice while rendering (its bitmap and the copy it
+    // returns), and three pictures at once would need half as much memory again.
+    Bitmap picture;
+    try {
+        picture = Bitmap(width, height, PixelFormat::Rgb24());
+    } catch (const std::bad_alloc&) {
+        throw FormatError("not enough memory for a picture of " + SizeText(w, h));
+    }
     const std::size_t rowBytes = std::size_t(width) * 3;
     const char* source = image.const_data();
     for (int y = 0; y < height; ++y, source += image.bytes_per_row())
