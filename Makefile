@@ -12,7 +12,11 @@ FUZZ_SECONDS ?= 600
 FUZZ_TARGET  ?= fuzz_bmp
 JOBS         ?= 2
 
-PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libspng-dev libpng-dev
+PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
+# PNG pictures (libpng: the tests and the benchmark compare with its reading)
+PACKAGES     += libspng-dev libpng-dev
+# PDF pages (poppler-utils: the tests compare with pdftoppm)
+PACKAGES     += libpoppler-cpp-dev poppler-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -3,7 +3,8 @@
 #   decode of a 4000x3000 256-colour GIF        against giflib decoding it (and writing the indices out)
 #   decode of a 6000x4000 JPEG                  against djpeg -bmp
 #   resave of a project holding a 6000x4000 picture against copying the file
-# and, for information, the resave and the copy writing over an existing copy of the project.
+# and, for information, the resave and the copy writing over an existing copy of the project;
+#   decode of page 1 of a Letter chart PDF at 300 dpi against pdftoppm -r 300 (poppler's own tool)
 # Each command runs RUNS times (default 5); the best time counts.
 # Usage: bench/compare.sh [BUILD_DIR]
 set -eu
@@ -11,6 +12,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${RUNS:-5}
 ./scripts/install-packages libgif-dev libjpeg-turbo-progs imagemagick gcc
+./scripts/install-packages poppler-utils ghostscript
 [ -x "$build/curvana-cli" ] || { echo "build the project first (make build)" >&2; exit 1; }
 cli=$(realpath "$build/curvana-cli")
 
@@ -92,3 +94,14 @@ report "resave 6000x4000 project vs cp" "$cvn_ours" "$cvn_anchor" 2.0
 echo "for information, writing over an existing project:"
 report "  resave vs cp over it" "$cvn_over" "$cvn_over_anchor" -
 report "  resave vs cp over it and sync" "$cvn_over" "$cvn_over_flushed" -
+
+# PDF: page 1 of a Letter page holding the test chart at 300 dpi (2550 x 3300 pixels), against
+# pdftoppm rendering it to a PPM file with the same renderer and settings.
+bench/make-chart-pdf.sh "$work/chart.pdf"
+if "$cli" decode "$work/chart.pdf" "$work/out-pdf.bmp" --dpi 300 > /dev/null 2>&1; then
+    pdf_ours=$(best "$work/out-pdf.bmp" "$cli" decode "$work/chart.pdf" "$work/out-pdf.bmp" --dpi 300)
+    pdf_anchor=$(best "$work/out-pdf.ppm" pdftoppm -r 300 -f 1 -l 1 -singlefile "$work/chart.pdf" "$work/out-pdf")
+    report "decode PDF page at 300 dpi vs pdftoppm" "$pdf_ours" "$pdf_anchor" 1.1
+else
+    echo "decode PDF page at 300 dpi vs pdftoppm: skipped, curvana-cli does not decode PDF pages"
+fi

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/Bitmap.h"
@@ -21,6 +23,13 @@ int PdfFilePageCount(const std::string& path);
 // whose picture would have more than Bitmap::kMaxPixels pixels is refused before rendering. Any
 // failure, a page or resolution out of range included, throws FormatError with a short English
 // reason.
+//
+// The picture is ceil(width x dpi / 72) by ceil(height x dpi / 72) pixels of the page's crop box
+// (the part of the page a viewer shows, for most pages the whole page), turned as the page says.
 Bitmap ReadPdfFile(const std::string& path, int page = 1, int dpi = kPdfDefaultDpi);
+
+// The same for a PDF file held in memory.
+int PdfPageCount(std::span<const std::uint8_t> data);
+Bitmap DecodePdf(std::span<const std::uint8_t> data, int page = 1, int dpi = kPdfDefaultDpi);
 
 }  // namespace curvana

@@ -1,7 +1,6 @@
-// Stand-ins for the TIFF, WebP and PDF readers until they are built: every call fails.
+// Stand-ins for the TIFF and WebP readers until they are built: every call fails.
 
 #include "platform/FormatError.h"
-#include "platform/PdfReader.h"
 #include "platform/TiffReader.h"
 #include "platform/WebpReader.h"
 
@@ -29,12 +28,6 @@ Bitmap DecodeWebp(std::span<const std::uint8_t>) {
     NotBuilt();
 }
 Bitmap ReadWebpFile(const std::string&) {
-    NotBuilt();
-}
-int PdfFilePageCount(const std::string&) {
-    NotBuilt();
-}
-Bitmap ReadPdfFile(const std::string&, int, int) {
     NotBuilt();
 }
 
