@@ -12,7 +12,7 @@ FUZZ_SECONDS ?= 600
 FUZZ_TARGET  ?= fuzz_bmp
 JOBS         ?= 2
 
-PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libtiff-dev libwebp-dev
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
