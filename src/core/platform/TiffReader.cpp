@@ -217,6 +217,11 @@ bool DirectLayout(TIFF* tif, Layout& l) {
     if (planar != PLANARCONFIG_CONTIG && l.samples > 1) return false;
     if (l.bits != 1 && l.bits != 2 && l.bits != 4 && l.bits != 8 && l.bits != 16) return false;
     if (extraCount > l.samples) return false;
+    // Tiles must start on a byte of the picture's rows (the standard's tiles are 16-pixel multiples).
+    std::uint32_t tileWidth = 0;
+    if (TIFFIsTiled(tif) && l.bits < 8 &&
+        (!TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth) || tileWidth % 8 != 0))
+        return false;
 
     const int colours = l.samples - extraCount;
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &l.photometric)) {
