@@ -4,12 +4,12 @@
 #include <cstring>
 #include <new>
 #include <system_error>
-#include <vector>
 
 #include <webp/decode.h>
 
 #include "platform/FileBytes.h"
 #include "platform/FormatError.h"
+#include "platform/LargeBlock.h"
 
 namespace curvana {
 
@@ -53,10 +53,11 @@ Bitmap DecodeWebp(std::span<const std::uint8_t> data) {
 
     const bool alpha = config.input.has_alpha;
     Bitmap picture;
-    std::vector<std::uint8_t> bgra;
+    const std::size_t bgraSize = alpha ? std::size_t(width) * std::size_t(height) * 4 : 0;
+    BlockPtr bgra;  // taken from the system as it is written, like the picture's rows
     try {
         picture = Bitmap(width, height, PixelFormat::Rgb24());
-        if (alpha) bgra.resize(std::size_t(width) * std::size_t(height) * 4);
+        if (alpha) bgra = AllocateBlock(bgraSize);
     } catch (const std::bad_alloc&) {
         throw FormatError("not enough memory for a WebP picture of " + SizeText(width, height));
     }
@@ -65,9 +66,9 @@ Bitmap DecodeWebp(std::span<const std::uint8_t> data) {
     config.output.colorspace = alpha ? MODE_BGRA : MODE_BGR;
     config.output.is_external_memory = 1;
     if (alpha) {
-        out.rgba = bgra.data();
+        out.rgba = bgra.get();
         out.stride = width * 4;
-        out.size = bgra.size();
+        out.size = bgraSize;
     } else {
         out.rgba = picture.Row(0);  // a made picture: rows top first, one block
         out.stride = int(picture.Stride());
@@ -79,7 +80,7 @@ Bitmap DecodeWebp(std::span<const std::uint8_t> data) {
     if (!alpha) return picture;
 
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* in = bgra.data() + std::size_t(y) * std::size_t(out.stride);
+        const std::uint8_t* in = bgra.get() + std::size_t(y) * std::size_t(out.stride);
         std::uint8_t* row = picture.Row(y);
         for (int x = 0; x < width; ++x, in += 4, row += 3) {
             const unsigned a = in[3];
