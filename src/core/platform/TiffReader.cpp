@@ -385,7 +385,15 @@ void ConvertRow(const Layout& l, const std::uint8_t* in, std::uint32_t count, st
             }
             break;
         case Conversion::Colour:
-            if (l.bits == 8)
+            if (l.bits == 8 && l.photometric == PHOTOMETRIC_RGB &&
+                l.alpha < 0) {  // the common case, kept tight
+                const std::size_t step = l.samples;
+                for (std::uint32_t x = 0; x < count; ++x, in += step, out += 3) {
+                    out[0] = in[2];
+                    out[1] = in[1];
+                    out[2] = in[0];
+                }
+            } else if (l.bits == 8)
                 ConvertColour(l, in, count, out);
             else
                 ConvertColour(l, reinterpret_cast<const std::uint16_t*>(in), count, out);
