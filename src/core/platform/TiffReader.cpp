@@ -562,6 +562,8 @@ FileBytes ReadTiffBytes(const std::string& path) {
         return ReadFileBytes(path);
     } catch (const std::system_error& e) {
         throw FormatError(e.what());
+    } catch (const std::bad_alloc&) {
+        throw FormatError("not enough memory to read the TIFF file");
     }
 }
 

@@ -97,6 +97,8 @@ Bitmap ReadWebpFile(const std::string& path) {
         file = ReadFileBytes(path);
     } catch (const std::system_error& e) {
         throw FormatError(e.what());
+    } catch (const std::bad_alloc&) {
+        throw FormatError("not enough memory to read the WebP file");
     }
     return DecodeWebp(file.Span());
 }
