@@ -15,6 +15,8 @@ JOBS         ?= 2
 PACKAGES      = cmake g++ ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
 # PNG pictures (libpng: the tests and the benchmark compare with its reading)
 PACKAGES     += libspng-dev libpng-dev
+# TIFF and WebP pictures
+PACKAGES     += libtiff-dev libwebp-dev
 # PDF pages (poppler-utils: the tests compare with pdftoppm)
 PACKAGES     += libpoppler-cpp-dev poppler-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev

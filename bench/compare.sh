@@ -2,6 +2,7 @@
 # Times curvana-cli against its anchors in one run and prints the ratios:
 #   decode of a 4000x3000 256-colour GIF        against giflib decoding it (and writing the indices out)
 #   decode of a 6000x4000 JPEG                  against djpeg -bmp
+#   decode of a 6000x4000 LZW RGB TIFF          against tiffcp -c none (decoding it into a plain TIFF)
 #   resave of a project holding a 6000x4000 picture against copying the file
 # and, for information, the resave and the copy writing over an existing copy of the project;
 #   decode of page 1 of a Letter chart PDF at 300 dpi against pdftoppm -r 300 (poppler's own tool)
@@ -11,7 +12,7 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
 runs=${RUNS:-5}
-./scripts/install-packages libgif-dev libjpeg-turbo-progs imagemagick gcc
+./scripts/install-packages libgif-dev libjpeg-turbo-progs libtiff-tools imagemagick gcc
 ./scripts/install-packages poppler-utils ghostscript
 [ -x "$build/curvana-cli" ] || { echo "build the project first (make build)" >&2; exit 1; }
 cli=$(realpath "$build/curvana-cli")
@@ -40,6 +41,8 @@ gcc -O2 "$work/gifdecode.c" -o "$work/gifdecode" -lgif
 # Test pictures: real photographs and plots from the test data, enlarged.
 convert tests/data/gif/wuffs/harvesters.gif'[0]' -resize '4000x3000!' -colors 256 "$work/big.gif"
 convert tests/data/jpeg/testorig-baseline-420.jpg -resize '6000x4000!' -quality 90 "$work/big.jpg"
+convert tests/data/jpeg/testorig-baseline-420.jpg -resize '6000x4000!' -type TrueColor -depth 8 -compress lzw \
+    "$work/big.tif"
 "$cli" new "$work/big.jpg" "$work/big.cvn"
 
 # Best wall-clock time of a command over the runs, in milliseconds: best OUTPUT COMMAND ARGS...
@@ -77,6 +80,8 @@ gif_ours=$(best "$work/out-gif.bmp" "$cli" decode "$work/big.gif" "$work/out-gif
 gif_anchor=$(best "$work/out-gif.raw" "$work/gifdecode" "$work/big.gif" "$work/out-gif.raw")
 jpg_ours=$(best "$work/out-jpg.bmp" "$cli" decode "$work/big.jpg" "$work/out-jpg.bmp")
 jpg_anchor=$(best "$work/out-djpeg.bmp" djpeg -bmp -outfile "$work/out-djpeg.bmp" "$work/big.jpg")
+tif_ours=$(best "$work/out-tif.bmp" "$cli" decode "$work/big.tif" "$work/out-tif.bmp")
+tif_anchor=$(best "$work/out-tiffcp.tif" tiffcp -c none "$work/big.tif" "$work/out-tiffcp.tif")
 cvn_ours=$(best "$work/again.cvn" "$cli" resave "$work/big.cvn" "$work/again.cvn")
 cvn_anchor=$(best "$work/copy.cvn" cp "$work/big.cvn" "$work/copy.cvn")
 # Replacing a project that has something in it waits until the new file is on the disk (a power
@@ -90,6 +95,7 @@ cvn_over_flushed=$(OVER="$work/big.cvn" best "$work/copy.cvn" sh -c 'cp "$1" "$2
 echo "curvana-cli against its anchors (best of $runs runs each):"
 report "decode 4000x3000 GIF vs giflib" "$gif_ours" "$gif_anchor" 1.0
 report "decode 6000x4000 JPEG vs djpeg -bmp" "$jpg_ours" "$jpg_anchor" 1.1
+report "decode 6000x4000 LZW TIFF vs tiffcp" "$tif_ours" "$tif_anchor" 1.0
 report "resave 6000x4000 project vs cp" "$cvn_ours" "$cvn_anchor" 2.0
 echo "for information, writing over an existing project:"
 report "  resave vs cp over it" "$cvn_over" "$cvn_over_anchor" -

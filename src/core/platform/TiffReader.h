@@ -19,6 +19,13 @@ int TiffPageCount(std::span<const std::uint8_t> data);
 // 16-bit samples become 8-bit as (v * 255 + 32767) / 65535. Pictures of more than
 // Bitmap::kMaxPixels pixels are refused before their memory is taken. Any failure, a page out of
 // range included, throws FormatError with a short English reason.
+//
+// Grey pictures without alpha of 1, 2, 4 or 16 bits stay indexed as well, as 1, 4 or 8-bit indices
+// into a grey ramp (16-bit levels rounded as above), so that a scan keeps its size. 16-bit colour
+// maps are rounded the same way; a colour map whose values all lie below 256 is taken as an old
+// 8-bit one. CMYK becomes RGB as libtiff's RGBA interface computes it (R = (255 - K) * (255 - C) /
+// 255, rounded down). Layouts read less often (separate planes, rows not starting at the top left,
+// YCbCr without JPEG, CIE L*a*b*, ...) go through libtiff's RGBA interface and become 24 bits.
 Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page = 1);
 
 // The same for a file; FormatError also when it cannot be read.
