@@ -14,6 +14,10 @@
 
 #include <tiffio.h>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "platform/FileBytes.h"
 #include "platform/FormatError.h"
 
@@ -355,6 +359,33 @@ void ConvertColour(const Layout& l, const Sample* s, std::uint32_t count, std::u
     }
 }
 
+// Red, green, blue samples to the picture's blue, green, red, one pixel at a time.
+void SwapRedBlue(const std::uint8_t* in, std::uint32_t count, std::uint8_t* out) {
+    for (std::uint32_t x = 0; x < count; ++x, in += 3, out += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
+}
+
+#if defined(__x86_64__)
+// The same five pixels at a time with one byte shuffle, where the processor has it (SSSE3). Each
+// step reads and writes 16 bytes, one past the five pixels; that byte is the next pixel's first,
+// which the next step or the pixel-wise tail writes again, and the steps stop while 16 bytes remain.
+__attribute__((target("ssse3"))) void SwapRedBlueWide(const std::uint8_t* in, std::uint32_t count,
+                                                      std::uint8_t* out) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    std::uint32_t x = 0;
+    for (; x + 6 <= count; x += 5, in += 15, out += 15) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(v, order));
+    }
+    SwapRedBlue(in, count - x, out);
+}
+
+const bool kHaveShuffle = __builtin_cpu_supports("ssse3");
+#endif
+
 // Converts `count` pixels of decoded samples into the picture's row at `out` (the byte of the
 // first of them; rows of tiles start on a byte in both).
 void ConvertRow(const Layout& l, const std::uint8_t* in, std::uint32_t count, std::uint8_t* out) {
@@ -388,14 +419,17 @@ void ConvertRow(const Layout& l, const std::uint8_t* in, std::uint32_t count, st
             if (l.bits == 8 && l.photometric == PHOTOMETRIC_RGB &&
                 l.alpha < 0) {  // the common case, kept tight
                 const std::size_t step = l.samples;
-                std::uint32_t x = 0;
-                if (step == 3)  // four pixels at a time, which the compiler turns into a few wide moves
-                    for (; x + 4 <= count; x += 4, in += 12, out += 12) {
-                        const std::uint8_t o[12] = {in[2], in[1], in[0], in[5],  in[4],  in[3],
-                                                    in[8], in[7], in[6], in[11], in[10], in[9]};
-                        std::memcpy(out, o, 12);
+                if (step == 3) {
+#if defined(__x86_64__)
+                    if (kHaveShuffle) {
+                        SwapRedBlueWide(in, count, out);
+                        break;
                     }
-                for (; x < count; ++x, in += step, out += 3) {
+#endif
+                    SwapRedBlue(in, count, out);
+                    break;
+                }
+                for (std::uint32_t x = 0; x < count; ++x, in += step, out += 3) {
                     out[0] = in[2];
                     out[1] = in[1];
                     out[2] = in[0];
