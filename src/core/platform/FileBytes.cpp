@@ -8,6 +8,8 @@
 #include <new>
 #include <system_error>
 
+#include "platform/FormatError.h"
+
 namespace curvana {
 
 FileBytes ReadFileBytes(const std::string& path) {
@@ -40,6 +42,16 @@ FileBytes ReadFileBytes(const std::string& path) {
         file.size += std::size_t(n);
     }
     return file;
+}
+
+FileBytes ReadPictureBytes(const std::string& path) {
+    try {
+        return ReadFileBytes(path);
+    } catch (const std::system_error& e) {
+        throw FormatError(e.what());
+    } catch (const std::bad_alloc&) {
+        throw FormatError("not enough memory to read " + path);
+    }
 }
 
 }  // namespace curvana

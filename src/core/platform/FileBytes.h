@@ -23,4 +23,8 @@ struct FileBytes {
 // it cannot be opened or read, and for something that is not a regular file.
 FileBytes ReadFileBytes(const std::string& path);
 
+// The same for a picture reader: what stops the reading (the system's text naming the path, or no
+// memory for the file) is a FormatError.
+FileBytes ReadPictureBytes(const std::string& path);
+
 }  // namespace curvana

@@ -130,14 +130,6 @@ void CheckResolution(int dpi) {
                           std::to_string(kPdfMinDpi) + " to " + std::to_string(kPdfMaxDpi) + ")");
 }
 
-FileBytes ReadPdfBytes(const std::string& path) {
-    try {
-        return ReadFileBytes(path);
-    } catch (const std::system_error& e) {
-        throw FormatError(e.what());
-    }
-}
-
 }  // namespace
 
 int PdfPageCount(std::span<const std::uint8_t> data) {
@@ -158,12 +150,12 @@ Bitmap DecodePdf(std::span<const std::uint8_t> data, int page, int dpi) {
 }
 
 int PdfFilePageCount(const std::string& path) {
-    return PdfPageCount(ReadPdfBytes(path).Span());
+    return PdfPageCount(ReadPictureBytes(path).Span());
 }
 
 Bitmap ReadPdfFile(const std::string& path, int page, int dpi) {
     CheckResolution(dpi);
-    return DecodePdf(ReadPdfBytes(path).Span(), page, dpi);
+    return DecodePdf(ReadPictureBytes(path).Span(), page, dpi);
 }
 
 }  // namespace curvana

@@ -253,13 +253,7 @@ Bitmap DecodePng(std::span<const std::uint8_t> data) {
 }
 
 Bitmap ReadPngFile(const std::string& path) {
-    FileBytes file;
-    try {
-        file = ReadFileBytes(path);
-    } catch (const std::system_error& e) {
-        throw FormatError(e.what());
-    }
-    return DecodePng(file.Span());
+    return DecodePng(ReadPictureBytes(path).Span());
 }
 
 }  // namespace curvana

@@ -598,16 +598,6 @@ Bitmap DecodePage(const Reader& reader, int page) {
     return picture;
 }
 
-FileBytes ReadTiffBytes(const std::string& path) {
-    try {
-        return ReadFileBytes(path);
-    } catch (const std::system_error& e) {
-        throw FormatError(e.what());
-    } catch (const std::bad_alloc&) {
-        throw FormatError("not enough memory to read the TIFF file");
-    }
-}
-
 }  // namespace
 
 int TiffPageCount(std::span<const std::uint8_t> data) {
@@ -629,12 +619,12 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page) {
 }
 
 int TiffFilePageCount(const std::string& path) {
-    const FileBytes file = ReadTiffBytes(path);
+    const FileBytes file = ReadPictureBytes(path);
     return TiffPageCount(file.Span());
 }
 
 Bitmap ReadTiffFile(const std::string& path, int page) {
-    const FileBytes file = ReadTiffBytes(path);
+    const FileBytes file = ReadPictureBytes(path);
     return DecodeTiff(file.Span(), page);
 }
 

@@ -92,15 +92,7 @@ Bitmap DecodeWebp(std::span<const std::uint8_t> data) {
 }
 
 Bitmap ReadWebpFile(const std::string& path) {
-    FileBytes file;
-    try {
-        file = ReadFileBytes(path);
-    } catch (const std::system_error& e) {
-        throw FormatError(e.what());
-    } catch (const std::bad_alloc&) {
-        throw FormatError("not enough memory to read the WebP file");
-    }
-    return DecodeWebp(file.Span());
+    return DecodeWebp(ReadPictureBytes(path).Span());
 }
 
 }  // namespace curvana
