@@ -56,13 +56,12 @@ int main(int argc, char* argv[]) {
     doc.YMax = 50;
     for (int s = 0; s < 10; ++s) {
         const int y = 40 + s * 290;
-        doc.AddSeries({40, y}, {70, y + 5}, nullptr);
+        doc.AddSeries({40, y}, {70, y + 5});
         TMarkerLine& line = *doc.DataSeries.back();
-        for (int i = 2; i < 100; ++i) {
+        for (int i = 2; i < 100; ++i)
             line.InsertMarker({40 + i * 39, y + (i % 7) * 3}, -1, line.Count() - 1);
-            doc.MarkerList.push_back(line.Markers.back().get());
-        }
     }
+    doc.RebuildMarkerList();  // every series' markers were appended in order
     child->FormActivate();
     child->FormPaint();
     app.processEvents();

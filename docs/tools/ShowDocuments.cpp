@@ -43,12 +43,11 @@ void Calibrate(PlotDocument& doc) {
 
 void AddCurve(PlotDocument& doc, const char* name, TColor color, double (*curve)(double)) {
     auto point = [curve](double t) { return Rotated(80 + 500 * t, curve(t)); };
-    doc.AddSeries(point(0), point(0.1), nullptr);
+    doc.AddSeries(point(0), point(0.1));
+    const int index = int(doc.DataSeries.size()) - 1;
     TMarkerLine& series = *doc.DataSeries.back();
-    for (int i = 2; i <= 10; ++i) {
-        series.InsertMarker(point(i / 10.0), -1, series.Count() - 1);
-        doc.MarkerList.push_back(series.Markers.back().get());
-    }
+    for (int i = 2; i <= 10; ++i)
+        doc.InsertSeriesPoint(index, point(i / 10.0), -1, series.Count() - 1);
     series.SetColor(color);
     series.Name = name;
 }
@@ -84,7 +83,7 @@ int main(int argc, char* argv[]) {
     project.PlaceNewPicture();
     Calibrate(project);
     for (double t : {0.2, 0.5, 0.8})
-        project.AddSingleMarker(Rotated(80 + 500 * t, Response(t)), nullptr);
+        project.AddSingleMarker(Rotated(80 + 500 * t, Response(t)));
     SaveToFile(project, argv[2]);
     form.OpenFile(QString::fromLocal8Bit(argv[2]));
 
@@ -95,7 +94,7 @@ int main(int argc, char* argv[]) {
         AddCurve(doc, "Growth", RGB(31, 95, 191), Growth);
         AddCurve(doc, "Response", RGB(192, 57, 43), Response);
         for (double t : {0.35, 0.65})
-            doc.AddSingleMarker(Rotated(80 + 500 * t, Growth(t) - 60), nullptr);
+            doc.AddSingleMarker(Rotated(80 + 500 * t, Growth(t) - 60));
         child->FormActivate();
         child->View()->Repaint();
     }

@@ -59,8 +59,8 @@ class CliTest : public ::testing::Test {
         doc.PlaceNewPicture();
         doc.XMax = 160;
         doc.YMax = 80;
-        doc.AddSeries({36, 82}, {100, 50}, nullptr);
-        doc.AddSingleMarker({120, 60}, nullptr);
+        doc.AddSeries({36, 82}, {100, 50});
+        doc.AddSingleMarker({120, 60});
         const std::string path = File("plot.cvn");
         SaveToFile(doc, path);
         return path;

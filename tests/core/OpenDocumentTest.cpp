@@ -79,7 +79,7 @@ TEST(OpenDocumentTest, PicturesOpenWithTheDefaultBoxOrFailWithTheirMessage) {
     EXPECT_EQ(doc->DocumentFolder, test::DataPath("bmpsuite/g/"));
     EXPECT_EQ(doc->Box.Marker(4).Position(), (TPoint{114, 6}));  // 90 % of 127, 10 % of 64
     EXPECT_FALSE(doc->Modified);
-    EXPECT_EQ(doc->MarkerList.size(), 4u);
+    EXPECT_EQ(doc->MarkerList().size(), 4u);
 
     test::TempFolder folder;
     test::WriteBytes(folder.File("empty.gif"), "GIF89a\x01\x00\x01\x00\x00\x00\x00;");  // no frames
@@ -131,7 +131,7 @@ TEST(OpenDocumentTest, PictureDataMakesAnUnsavedDocumentWithTheDefaultBox) {
     EXPECT_TRUE(doc->Modified) << "never saved";
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{2, 14}));
     EXPECT_EQ(doc->Box.Marker(4).Position(), (TPoint{22, 2}));
-    EXPECT_EQ(doc->MarkerList.size(), 4u);
+    EXPECT_EQ(doc->MarkerList().size(), 4u);
     EXPECT_EQ(doc->ZoomedPicture.Width(), 25);
     EXPECT_THROW(NewPictureDocument(Bitmap(), "Pasted Picture 2", "/"), std::invalid_argument);
 }

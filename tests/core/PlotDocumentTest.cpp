@@ -37,9 +37,9 @@ TEST(PlotDocumentTest, NewPictureGetsTheDefaultBox) {
         EXPECT_EQ(doc->Box.Marker(4).Position(), c.m4) << c.width;
         EXPECT_EQ(doc->Box.Marker(2).Position(), (TPoint{c.m4.X, c.m1.Y}));
         EXPECT_EQ(doc->Box.Marker(3).Position(), (TPoint{c.m1.X, c.m4.Y}));
-        ASSERT_EQ(doc->MarkerList.size(), 4u);
+        ASSERT_EQ(doc->MarkerList().size(), 4u);
         for (int n = 1; n <= 4; ++n)
-            EXPECT_EQ(doc->MarkerList[std::size_t(n - 1)], &doc->Box.Marker(n));
+            EXPECT_EQ(doc->MarkerList()[std::size_t(n - 1)], &doc->Box.Marker(n));
         EXPECT_FALSE(doc->Modified);
         EXPECT_EQ(doc->ZoomLevel, 0);
         EXPECT_EQ(doc->ClientWidth, c.width + 21);
@@ -132,74 +132,74 @@ TEST(PlotDocumentTest, ListingFollowsTheDocument) {
     doc->UpDateMemo(0);
     EXPECT_TRUE(memo.lines.empty());
 
-    doc->AddSeries({36, 82}, {100, 50}, nullptr);
+    doc->AddSeries({36, 82}, {100, 50});
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "80 , 40", " "}));
-    doc->AddSingleMarker({120, 60}, nullptr);
+    doc->AddSingleMarker({120, 60});
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "80 , 40", " ",
                                                     "Single Markers", "100 , 30"}));
-    doc->AddPointToNearestSeries({70, 65}, nullptr);  // into the segment between the two points
+    doc->AddPointToNearestSeries({70, 65});  // into the segment between the two points
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "50 , 25", "80 , 40", " ",
                                                     "Single Markers", "100 , 30"}));
-    doc->DeleteSingleMarker(0, nullptr);  // the heading goes with the last single marker
+    doc->DeleteSingleMarker(0);  // the heading goes with the last single marker
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"DataSeries 1", "16 , 8", "50 , 25", "80 , 40", " "}));
     doc->Modified = false;
-    doc->DeleteSeries(0, nullptr);
+    doc->DeleteSeries(0);
     EXPECT_TRUE(memo.lines.empty());
     EXPECT_TRUE(doc->Modified);
-    EXPECT_EQ(doc->MarkerList.size(), 4u);
+    EXPECT_EQ(doc->MarkerList().size(), 4u);
 }
 
 TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
     auto doc = NewDocument(200, 100);
-    doc->AddSeries({36, 82}, {100, 50}, nullptr);
-    doc->AddSingleMarker({10, 10}, nullptr);
-    doc->AddSingleMarker({20, 20}, nullptr);
+    doc->AddSeries({36, 82}, {100, 50});
+    doc->AddSingleMarker({10, 10});
+    doc->AddSingleMarker({20, 20});
     TMarkerLine& series = *doc->DataSeries[0];
     // The selection stays on its point while points move between marker objects, and goes with it.
     auto selected = [&doc] { return doc->Selected ? doc->Selected->Position() : TPoint{-1, -1}; };
-    doc->Select(&series.Marker(1), nullptr);
-    doc->AddPointToNearestSeries({70, 66}, nullptr);
+    doc->Select(&series.Marker(1));
+    doc->AddPointToNearestSeries({70, 66});
     EXPECT_EQ(selected(), (TPoint{100, 50}));
     EXPECT_EQ(doc->SelectedIndex(), 8);
-    ASSERT_EQ(doc->MarkerList.size(), 9u);
+    ASSERT_EQ(doc->MarkerList().size(), 9u);
     // After the box: the series' two objects, the single markers, then the series' new last slot.
-    EXPECT_EQ(doc->MarkerList[4], &series.Marker(0));
-    EXPECT_EQ(doc->MarkerList[5], &series.Marker(1));
-    EXPECT_EQ(doc->MarkerList[6], doc->SingleMarkers[0].get());
-    EXPECT_EQ(doc->MarkerList[7], doc->SingleMarkers[1].get());
-    EXPECT_EQ(doc->MarkerList[8], &series.Marker(2));
+    EXPECT_EQ(doc->MarkerList()[4], &series.Marker(0));
+    EXPECT_EQ(doc->MarkerList()[5], &series.Marker(1));
+    EXPECT_EQ(doc->MarkerList()[6], doc->SingleMarkers[0].get());
+    EXPECT_EQ(doc->MarkerList()[7], doc->SingleMarkers[1].get());
+    EXPECT_EQ(doc->MarkerList()[8], &series.Marker(2));
 
-    doc->DeleteSeriesPoint(0, 0, nullptr);  // the last slot's object leaves the list
-    ASSERT_EQ(doc->MarkerList.size(), 8u);
+    doc->DeleteSeriesPoint(0, 0);  // the last slot's object leaves the list
+    ASSERT_EQ(doc->MarkerList().size(), 8u);
     EXPECT_EQ(series.Count(), 2);
     EXPECT_EQ(series.Marker(0).Position(), (TPoint{70, 66}));
     EXPECT_EQ(selected(), (TPoint{100, 50}));
     EXPECT_EQ(doc->SelectedIndex(), 5);
-    doc->DeleteSeriesPoint(0, 0, nullptr);  // a series of two keeps its points
+    doc->DeleteSeriesPoint(0, 0);  // a series of two keeps its points
     EXPECT_EQ(series.Count(), 2);
-    EXPECT_EQ(doc->MarkerList.size(), 8u);
+    EXPECT_EQ(doc->MarkerList().size(), 8u);
 
     TMarker* second = doc->SingleMarkers[1].get();
-    doc->Select(second, nullptr);
-    doc->DeleteSingleMarker(0, nullptr);
+    doc->Select(second);
+    doc->DeleteSingleMarker(0);
     ASSERT_EQ(doc->SingleMarkers.size(), 1u);
     EXPECT_EQ(doc->SingleMarkers[0]->Position(), (TPoint{20, 20}));
-    EXPECT_EQ(std::count(doc->MarkerList.begin(), doc->MarkerList.end(), second), 0);
+    EXPECT_EQ(std::count(doc->MarkerList().begin(), doc->MarkerList().end(), second), 0);
     EXPECT_EQ(selected(), (TPoint{20, 20}));
-    doc->DeleteAllSingleMarkers(nullptr);
-    EXPECT_EQ(doc->MarkerList.size(), 6u);
+    doc->DeleteAllSingleMarkers();
+    EXPECT_EQ(doc->MarkerList().size(), 6u);
     EXPECT_EQ(doc->Selected, nullptr);
 
     // A deleted point, or its series, takes the selection along; other deletions leave it.
-    doc->AddPointToNearestSeries({120, 40}, nullptr);  // appended: (70, 66), (100, 50), (120, 40)
-    doc->AddSeries({10, 10}, {20, 10}, nullptr);
-    doc->Select(&series.Marker(1), nullptr);
-    doc->DeleteSeriesPoint(0, 1, nullptr);
+    doc->AddPointToNearestSeries({120, 40});  // appended: (70, 66), (100, 50), (120, 40)
+    doc->AddSeries({10, 10}, {20, 10});
+    doc->Select(&series.Marker(1));
+    doc->DeleteSeriesPoint(0, 1);
     EXPECT_EQ(doc->Selected, nullptr);
-    doc->Select(&series.Marker(1), nullptr);
-    doc->DeleteSeries(1, nullptr);
+    doc->Select(&series.Marker(1));
+    doc->DeleteSeries(1);
     EXPECT_EQ(selected(), (TPoint{120, 40}));
-    doc->DeleteSeries(0, nullptr);
+    doc->DeleteSeries(0);
     EXPECT_EQ(doc->Selected, nullptr);
     EXPECT_EQ(doc->SelectedIndex(), -1);
 }
@@ -207,10 +207,10 @@ TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
 TEST(PlotDocumentTest, DefaultSeriesNamesNeverReuseNumbers) {
     auto doc = NewDocument(200, 100);
     for (int i = 0; i < 3; ++i)
-        doc->AddSeries({30, 30}, {60, 60}, nullptr);
+        doc->AddSeries({30, 30}, {60, 60});
     EXPECT_EQ(doc->DataSeries[2]->Name, "DataSeries 3");
-    doc->DeleteSeries(1, nullptr);
-    doc->AddSeries({30, 30}, {60, 60}, nullptr);
+    doc->DeleteSeries(1);
+    doc->AddSeries({30, 30}, {60, 60});
     EXPECT_EQ(doc->DataSeries.back()->Name, "DataSeries 4");
     doc->DataSeries[0]->Name = "DataSeries xy";   // not a number: skipped
     doc->DataSeries[1]->Name = "DataSeries  12";  // characters 12 to 15 are " 12"
@@ -225,7 +225,7 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
     auto doc = NewDocument(200, 100, &memo);
     doc->XMax = 160;
     doc->YMax = 80;
-    doc->AddSingleMarker({100, 50}, nullptr);
+    doc->AddSingleMarker({100, 50});
     Bitmap raster = test::MakeRaster(221, 121);
     RasterCanvas canvas(raster);
     DocumentView view{canvas};
@@ -233,7 +233,7 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
     EXPECT_EQ(raster.PixelColor(110 - 8, 60), clBlack);  // the marker's left arm
 
     doc->DragIndex = 4;
-    doc->DragTo({120, 40}, view);
+    doc->Redraw(doc->DragTo({120, 40}), view);
     EXPECT_EQ(doc->SingleMarkers[0]->Position(), (TPoint{120, 40}));
     EXPECT_EQ(memo.lines, (std::vector<std::string>{"Single Markers", "100 , 50"}));
     // The old place shows the picture again (black, as the picture is), the new one the symbol.
@@ -248,9 +248,9 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
 
     // A box corner stops where the box refuses: corner 1 cannot pass the diagonal.
     doc->DragIndex = 0;
-    doc->DragTo({100, 50}, view);
+    doc->Redraw(doc->DragTo({100, 50}), view);
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{20, 90}));
-    doc->DragTo({25, 95}, view);
+    doc->Redraw(doc->DragTo({25, 95}), view);
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{25, 95}));
     MSize = saved;
 }
@@ -266,12 +266,14 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
     const Operation first[] = {
         // A third series across both and a point added to it where they cross.
         [](auto& d, auto& v) {
-            d.AddSeries(TPoint{10, 44}, TPoint{84, 44}, &v);
+            d.Redraw(d.AddSeries(TPoint{10, 44}, TPoint{84, 44}), v);
         },
         [](auto& d, auto& v) {
-            d.AddPointToNearestSeries(TPoint{62, 44}, &v);
+            d.Redraw(d.AddPointToNearestSeries(TPoint{62, 44}), v);
         },
-        [](auto& d, auto& v) { d.Select(d.MarkerList[0], &v); },  // its outline goes with the drags
+        [](auto& d, auto& v) {
+            d.Redraw(d.Select(d.MarkerList()[0]), v);
+        },  // its outline goes with the drags
     };
     struct Drag {
         int index;  // into MarkerList: 0 to 3 box corners, 4 to 13 series markers, 14 to 16 singles
@@ -288,25 +290,25 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
         // A single marker under the series, colours for a series under another and a single marker,
         // a selection nudged, and deletions.
         [](auto& d, auto& v) {
-            d.AddSingleMarker(TPoint{44, 46}, &v);
+            d.Redraw(d.AddSingleMarker(TPoint{44, 46}), v);
         },
-        [](auto& d, auto& v) { d.SetMarkerColor(*d.MarkerList[6], RGB(0, 0, 255), &v); },
-        [](auto& d, auto& v) { d.SetMarkerColor(*d.MarkerList[20], clRed, &v); },
-        [](auto& d, auto& v) { d.Select(d.MarkerList[9], &v); },
-        [](auto& d, auto& v) { d.NudgeSelected(1, 0, 10, v); },
-        [](auto& d, auto& v) { d.NudgeSelected(0, 1, 1, v); },
-        [](auto& d, auto& v) { d.DeleteSeriesPoint(0, 0, &v); },
-        [](auto& d, auto& v) { d.DeleteSingleMarker(0, &v); },
-        [](auto& d, auto& v) { d.DeleteSeries(1, &v); },
-        [](auto& d, auto& v) { d.DeleteAllSingleMarkers(&v); },
-        [](auto& d, auto& v) { d.Select(nullptr, &v); },
+        [](auto& d, auto& v) { d.Redraw(d.SetMarkerColor(*d.MarkerList()[6], RGB(0, 0, 255)), v); },
+        [](auto& d, auto& v) { d.Redraw(d.SetMarkerColor(*d.MarkerList()[20], clRed), v); },
+        [](auto& d, auto& v) { d.Redraw(d.Select(d.MarkerList()[9]), v); },
+        [](auto& d, auto& v) { d.Redraw(d.NudgeSelected(1, 0, 10), v); },
+        [](auto& d, auto& v) { d.Redraw(d.NudgeSelected(0, 1, 1), v); },
+        [](auto& d, auto& v) { d.Redraw(d.DeleteSeriesPoint(0, 0), v); },
+        [](auto& d, auto& v) { d.Redraw(d.DeleteSingleMarker(0), v); },
+        [](auto& d, auto& v) { d.Redraw(d.DeleteSeries(1), v); },
+        [](auto& d, auto& v) { d.Redraw(d.DeleteAllSingleMarkers(), v); },
+        [](auto& d, auto& v) { d.Redraw(d.Select(nullptr), v); },
     };
     std::vector<Operation> steps(std::begin(first), std::end(first));
     for (const Drag& drag : drags)
         steps.push_back([drag](PlotDocument& d, DocumentView& v) {
-            d.DragIndex = drag.index;
-            d.DragTo(drag.to, v);
-            d.DragIndex = -1;
+            d.BeginDrag(drag.index);
+            d.Redraw(d.DragTo(drag.to), v);
+            d.EndDrag();
         });
     steps.insert(steps.end(), std::begin(then), std::end(then));
     for (int zoomIns : {0, 1}) {
@@ -321,27 +323,24 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
                 doc->Box.Marker(n).SetPosition(corners[n - 1]);
             for (int i = 0; i < zoomIns; ++i)
                 ASSERT_TRUE(doc->ZoomIn());
-            doc->AddSeries({5, 10}, {80, 80}, nullptr);  // markers 4, 5
-            doc->AddSeries({5, 80}, {80, 10}, nullptr);  // markers 6, 7
+            doc->AddSeries({5, 10}, {80, 80});  // markers 4, 5
+            doc->AddSeries({5, 80}, {80, 10});  // markers 6, 7
             for (int k = 0; k < 2; ++k) {
-                TMarkerLine& line = *doc->DataSeries[std::size_t(k)];
-                for (const TPoint p : {TPoint{30, k ? 60 : 30}, TPoint{45, 45}, TPoint{60, k ? 30 : 60}}) {
-                    line.InsertMarker(p, -1, line.Count() - 1);  // markers 8 to 10, then 11 to 13
-                    doc->MarkerList.push_back(line.Markers.back().get());
-                }
+                const TMarkerLine& line = *doc->DataSeries[std::size_t(k)];
+                for (const TPoint p : {TPoint{30, k ? 60 : 30}, TPoint{45, 45}, TPoint{60, k ? 30 : 60}})
+                    doc->InsertSeriesPoint(k, p, -1, line.Count() - 1);  // markers 8 to 10, then 11 to 13
             }
-            doc->AddSingleMarker({0, 0}, nullptr);
-            doc->AddSingleMarker({0, 89}, nullptr);
-            doc->AddSingleMarker({45, 45}, nullptr);
-            ASSERT_EQ(doc->MarkerList.size(), 17u);
+            doc->AddSingleMarker({0, 0});
+            doc->AddSingleMarker({0, 89});
+            doc->AddSingleMarker({45, 45});
+            ASSERT_EQ(doc->MarkerList().size(), 17u);
 
             const int width = doc->ZoomedPicture.Width() + 21, height = doc->ZoomedPicture.Height() + 21;
             Bitmap raster = test::MakeRaster(width, height - int(originY));
             RasterCanvas canvas(raster);
             DocumentView view{canvas, 0, originY};
             doc->FormPaint(view);
-            for (std::size_t i = 0; i < steps.size(); ++i) {
-                steps[i](*doc, view);
+            const auto check = [&](const char* what, std::size_t i) {
                 Bitmap expected = test::MakeRaster(raster.Width(), raster.Height());
                 RasterCanvas expectedCanvas(expected);
                 DocumentView expectedView{expectedCanvas, 0, originY};
@@ -350,8 +349,28 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
                 for (int y = 0; y < raster.Height(); ++y)
                     for (int x = 0; x < raster.Width(); ++x)
                         wrong += raster.PixelColor(x, y) != expected.PixelColor(x, y);
-                ASSERT_EQ(wrong, 0) << "step " << i << ", zoom " << zoomIns << " origin " << originY;
+                return ::testing::AssertionResult(wrong == 0)
+                       << what << " " << i << ", zoom " << zoomIns << " origin " << originY;
+            };
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                steps[i](*doc, view);
+                ASSERT_TRUE(check("step", i));
             }
+            // Undone back to the bare box and done again, the window shows each state as a
+            // repaint would.
+            DisplayChange change;
+            std::size_t undone = 0, redone = 0;
+            while (doc->Undo(change)) {
+                doc->Redraw(change, view);
+                ASSERT_TRUE(check("undo", ++undone));
+            }
+            EXPECT_EQ(doc->MarkerList().size(), 4u);
+            while (doc->Redo(change)) {
+                doc->Redraw(change, view);
+                ASSERT_TRUE(check("redo", ++redone));
+            }
+            EXPECT_EQ(redone, undone);
+            EXPECT_GT(undone, std::size(drags));
         }
     }
     MSize = saved;

@@ -93,10 +93,10 @@ TEST(ProjectFileTest, FieldsAreWrittenInOrder) {
     doc->XMin = 1;
     doc->XMax = 1000;
     doc->YMax = -2.5;
-    doc->AddSeries({4, 8}, {10, 5}, nullptr);
+    doc->AddSeries({4, 8}, {10, 5});
     doc->DataSeries[0]->Name = "ab";
     doc->DataSeries[0]->SetColor(RGB(255, 0, 0));
-    doc->AddSingleMarker({7, 3}, nullptr);
+    doc->AddSingleMarker({7, 3});
 
     Bytes expected;
     Int(expected, 1);
@@ -134,8 +134,8 @@ TEST(ProjectFileTest, CountsAndNames) {
     EXPECT_EQ(Bytes(none.begin() + 76, none.begin() + 84), (Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0}));
 
     for (int i = 0; i < 3; ++i) {
-        doc->AddSeries({4, 8}, {10, 5}, nullptr);
-        doc->AddSingleMarker({i, i}, nullptr);
+        doc->AddSeries({4, 8}, {10, 5});
+        doc->AddSingleMarker({i, i});
     }
     doc->DataSeries[0]->Name = "é";  // a character above 127 keeps its 8-bit code
     Bytes three = Written(*doc);
@@ -149,7 +149,7 @@ TEST(ProjectFileTest, CountsAndNames) {
     // Many series with empty names are the tightest records; they still fit.
     auto many = SmallDocument();
     for (int i = 0; i < 40; ++i) {
-        many->AddSeries({4, 8}, {10, 5}, nullptr);
+        many->AddSeries({4, 8}, {10, 5});
         many->DataSeries.back()->Name.clear();
     }
     EXPECT_EQ(ReadProject(Written(*many))->DataSeries.size(), 40u);
@@ -158,7 +158,7 @@ TEST(ProjectFileTest, CountsAndNames) {
     ASSERT_EQ(back->DataSeries.size(), 3u);
     EXPECT_EQ(back->DataSeries[0]->Name, "é");
     EXPECT_EQ(back->SingleMarkers.size(), 3u);
-    EXPECT_EQ(back->MarkerList.size(), 4u + 6 + 3);
+    EXPECT_EQ(back->MarkerList().size(), 4u + 6 + 3);
 }
 
 TEST(ProjectFileTest, NamesAreStoredInWindows1252) {
@@ -177,8 +177,8 @@ TEST(ProjectFileTest, NamesAreStoredInWindows1252) {
     };
     for (const auto& c : cases) {
         auto doc = SmallDocument();
-        doc->AddSeries({4, 8}, {10, 5}, nullptr);
-        doc->AddSeries({1, 1}, {2, 2}, nullptr);
+        doc->AddSeries({4, 8}, {10, 5});
+        doc->AddSeries({1, 1}, {2, 2});
         doc->DataSeries[0]->Name = c.name;
         const Bytes written = Written(*doc);
         Bytes name;
@@ -202,7 +202,7 @@ TEST(ProjectFileTest, NamesAreStoredInWindows1252) {
 
 TEST(ProjectFileTest, ExtensionBlocks) {
     auto doc = SmallDocument();
-    doc->AddSeries({4, 8}, {10, 5}, nullptr);
+    doc->AddSeries({4, 8}, {10, 5});
     doc->DataSeries[0]->Name = "π";
     const Bytes written = Written(*doc);
     const Bytes block = Block({{"NAME", Names(1, {"π"})}});
@@ -246,11 +246,11 @@ TEST(ProjectFileTest, ReadingAndWritingAgainGivesTheSameBytes) {
     doc->XMax = 123456.789;
     doc->YMin = 1;
     doc->YMax = 10;
-    doc->AddSeries({4, 8}, {10, 5}, nullptr);
-    doc->AddPointToNearestSeries({7, 6}, nullptr);
-    doc->AddPointToNearestSeries({15, 2}, nullptr);
+    doc->AddSeries({4, 8}, {10, 5});
+    doc->AddPointToNearestSeries({7, 6});
+    doc->AddPointToNearestSeries({15, 2});
     doc->DataSeries[0]->SetColor(RGB(0, 128, 255));
-    doc->AddSingleMarker({-5, 40}, nullptr);  // positions may lie outside the picture
+    doc->AddSingleMarker({-5, 40});  // positions may lie outside the picture
     doc->ZoomIn();
     const Bytes first = Written(*doc);
 
@@ -290,8 +290,8 @@ TEST(ProjectFileTest, OddButReadableFields) {
 
 TEST(ProjectFileTest, DamagedFilesFailWithoutAllocating) {
     auto doc = SmallDocument();
-    doc->AddSeries({4, 8}, {10, 5}, nullptr);
-    doc->AddSingleMarker({1, 1}, nullptr);
+    doc->AddSeries({4, 8}, {10, 5});
+    doc->AddSingleMarker({1, 1});
     const Bytes good = Written(*doc);
 
     // Every cut of the file fails.

@@ -324,7 +324,7 @@ TEST_F(DocumentTest, AfterSaveAsSaveWritesTheNewFile) {
     emit form.Window1->aboutToShow();
     EXPECT_EQ(form.Window1->actions().last()->text(), "&1 copy.cvn");
     // Go on editing: Ctrl+S writes copy.cvn without asking and leaves chart.cvn as it was.
-    child->Document().AddSingleMarker({5, 5}, nullptr);
+    child->Document().AddSingleMarker({5, 5});
     child->Document().UpDateMemo(1);
     QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(dialogs.Count(Interaction::Save), 1);
@@ -426,7 +426,7 @@ TEST_F(DocumentTest, ExitAsksEveryDocumentAndARefusalKeepsTheProgramRunning) {
 TEST_F(DocumentTest, ClosingTheLastDocumentResetsTheSidePanel) {
     TMainForm& form = StartQuietly();
     TChildForm* a = OpenDocument(MakeBmp("a.bmp"));
-    a->Document().AddSingleMarker({100, 100}, nullptr);
+    a->Document().AddSingleMarker({100, 100});
     Type(form.Edit2, "10");
     TChildForm* b = OpenDocument(MakeBmp("b.bmp"));
     ASSERT_TRUE(a && b);
@@ -475,7 +475,7 @@ TEST_F(DocumentTest, ScaleEditsWorkOnTheActiveDocument) {
     TChildForm* a = OpenDocument(MakeBmp("a.bmp"));
     ASSERT_NE(a, nullptr);
     PlotDocument& doc = a->Document();
-    doc.AddSingleMarker({100, 100}, nullptr);
+    doc.AddSingleMarker({100, 100});
     struct Case {
         QLineEdit* edit;
         QString typed;

@@ -9,9 +9,11 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <sstream>
 
 #include "MainFormFixture.h"
 #include "app/TListingMemo.h"
+#include "document/ProjectFile.h"
 #include "document/TPictureView.h"
 #include "output/Printing.h"
 #include "platform/RasterCanvas.h"
@@ -238,10 +240,10 @@ TEST_F(EditingTest, PressesMapToPicturePointsAndStopAtThePictureEdge) {
 TEST_F(EditingTest, ClicksOnMarkersDependOnTheMode) {
     Open();
     form->AddDataSerie1->trigger();  // (36, 82) - (100, 50)
-    Doc().AddSeries({40, 20}, {160, 20}, nullptr);
-    Doc().AddPointToNearestSeries({100, 25}, nullptr);  // the second series has 3 markers
-    Doc().AddSingleMarker({60, 60}, nullptr);
-    Doc().AddSingleMarker({150, 70}, nullptr);
+    Doc().AddSeries({40, 20}, {160, 20});
+    Doc().AddPointToNearestSeries({100, 25});  // the second series has 3 markers
+    Doc().AddSingleMarker({60, 60});
+    Doc().AddSingleMarker({150, 70});
 
     // Adding point: a click on a marker drags it, elsewhere the nearest series gets the point.
     form->AddPointtoDataSerie1->trigger();
@@ -278,7 +280,7 @@ TEST_F(EditingTest, ClicksOnMarkersDependOnTheMode) {
         EXPECT_EQ(Doc().DragIndex, -1);
     }
     EXPECT_EQ(Doc().SingleMarkers[0]->Position(), (TPoint{150, 70})) << "the other single marker stays";
-    EXPECT_EQ(Doc().MarkerList.size(), 4u + 3 + 2 + 1);
+    EXPECT_EQ(Doc().MarkerList().size(), 4u + 3 + 2 + 1);
 
     // Deleting series: a left click near a line deletes it, a right click on a marker opens the menu.
     form->RemoveDataSerie1->trigger();
@@ -293,12 +295,12 @@ TEST_F(EditingTest, ClicksOnMarkersDependOnTheMode) {
     Press(At({100, 16}));
     ASSERT_EQ(Doc().DataSeries.size(), 1u);
     EXPECT_EQ(Doc().DataSeries[0]->Name, "DataSeries 1");
-    EXPECT_EQ(Doc().MarkerList.size(), 4u + 3 + 1);
+    EXPECT_EQ(Doc().MarkerList().size(), 4u + 3 + 1);
 }
 
 TEST_F(EditingTest, DragsRedrawAsTheyGoAndBoxCornersStop) {
     Open();
-    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().AddSingleMarker({60, 60});
     child->FormPaint();
     QCoreApplication::processEvents();
     TPictureView& view = *child->View();
@@ -330,9 +332,9 @@ TEST_F(EditingTest, DragsRedrawAsTheyGoAndBoxCornersStop) {
 TEST_F(EditingTest, EveryOperationLeavesTheWindowAsAFullRepaintWould) {
     Open();
     // Two series and a single marker where a third series, from (36, 82) to (100, 50), will cross.
-    Doc().AddSeries({40, 50}, {100, 90}, nullptr);
-    Doc().AddSeries({30, 70}, {110, 60}, nullptr);
-    Doc().AddSingleMarker({50, 70}, nullptr);
+    Doc().AddSeries({40, 50}, {100, 90});
+    Doc().AddSeries({30, 70}, {110, 60});
+    Doc().AddSingleMarker({50, 70});
     child->FormPaint();
     QCoreApplication::processEvents();
     dialogs.colors = {QColor(Qt::blue)};
@@ -388,9 +390,104 @@ TEST_F(EditingTest, EveryOperationLeavesTheWindowAsAFullRepaintWould) {
     EXPECT_EQ(Doc().DataSeries[0]->Marker(1).Position(), (TPoint{60, 40}));
 }
 
+TEST_F(EditingTest, CtrlZTakesEveryChangeBackToTheSavedFile) {
+    Open();
+    dialogs.files.push_back(Path("plot.cvn"));
+    QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+    QFile saved(Path("plot.cvn"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray original = saved.readAll();
+    child->close();
+    child = OpenDocument(Path("plot.cvn"));  // the project opens with no history
+    ASSERT_NE(child, nullptr);
+    ASSERT_FALSE(Doc().Modified);
+    EXPECT_FALSE(form->Undo1->isEnabled());
+    TPictureView& view = *child->View();
+    const auto click = [&](QAction* button) {
+        QTest::mouseClick(form->ToolBar1->widgetForAction(button), Qt::LeftButton);
+    };
+
+    QTest::mousePress(&view, Qt::LeftButton, {}, At({20, 90}));  // corner 1 a little further out
+    QTest::mouseMove(&view, At({24, 93}));
+    QTest::mouseMove(&view, At({25, 95}));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, At({25, 95}));
+    EXPECT_EQ(form->Undo1->text(), "&Undo Move Box Corner");
+    click(form->AddDataSerie1);
+    click(form->ToolButton9);  // a marker into the new series
+    Press(At({90, 30}));
+    click(form->ToolButton9);
+    click(form->ToolButton13);  // two single markers, the second nudged
+    Press(At({150, 70}));
+    Press(At({160, 20}));
+    Press(At({160, 20}));
+    for (int k = 0; k < 3; ++k)
+        QTest::keyClick(&view, Qt::Key_Left);
+    form->Edit3->setFocus();  // a scale value typed and confirmed
+    QTest::keyClicks(form->Edit3, "2");
+    QTest::keyClick(form->Edit3, Qt::Key_Return);
+    EXPECT_EQ(form->Undo1->text(), "&Undo Set Y-scale Minimum");
+    click(form->ToolButton10);  // the series goes
+    Press(At({90, 30}));
+    ASSERT_TRUE(Doc().DataSeries.empty());
+    EXPECT_EQ(Doc().SingleMarkers[1]->Position(), (TPoint{157, 20}));
+    EXPECT_EQ(form->Undo1->text(), "&Undo Delete DataSeries");
+    EXPECT_FALSE(form->Redo1->isEnabled());
+
+    view.setFocus();
+    int undone = 0;
+    while (form->Undo1->isEnabled() && undone < 20) {
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        ++undone;
+        EXPECT_EQ(Unlike(), 0) << "undo " << undone;
+        if (undone == 1) {
+            EXPECT_EQ(form->Redo1->text(), "&Redo Delete DataSeries");
+        }
+    }
+    // Corner, series, marker, two single markers, the nudges, the scale value, the deletion.
+    EXPECT_EQ(undone, 8);
+    EXPECT_EQ(form->Edit3->text(), "0");
+    EXPECT_EQ(form->Memo1->Lines(), QStringList());
+    std::ostringstream now;
+    WriteProject(Doc(), now);
+    EXPECT_TRUE(QByteArray::fromStdString(now.str()) == original) << "the document is its file again";
+    EXPECT_FALSE(Doc().Modified);
+    // Redone with Ctrl+Y up to the deletion, and undone again: closing does not ask.
+    for (int k = 0; k < 8; ++k)
+        QTest::keyClick(&view, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(Doc().DataSeries.empty());
+    EXPECT_EQ(Doc().SingleMarkers.size(), 2u);
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing left to redo
+    for (int k = 0; k < 8; ++k)
+        QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    child->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->MDIChildren().empty());
+    for (const Interaction& i : dialogs.log)
+        EXPECT_NE(i.kind, Interaction::Question) << i.text.toStdString();
+}
+
+TEST_F(EditingTest, CtrlZInAScaleFieldUndoesItsTypingFirst) {
+    Open();
+    Doc().AddSingleMarker({60, 60});
+    form->DocumentEdited(*child);
+    form->Edit1->setFocus();
+    form->Edit1->selectAll();
+    QTest::keyClicks(form->Edit1, "4");
+    EXPECT_EQ(Doc().XMin, 4);
+    QTest::keyClick(form->Edit1, Qt::Key_Z, Qt::ControlModifier);  // the field's own typing
+    EXPECT_EQ(form->Edit1->text(), "0");
+    EXPECT_EQ(Doc().SingleMarkers.size(), 1u);
+    QTest::keyClick(form->Edit1, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(form->Edit1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form->Edit1->text(), "0");
+    // With nothing left to undo in the field, the document's changes: the marker first.
+    EXPECT_TRUE(Doc().SingleMarkers.empty());
+}
+
 TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {
     Open();
-    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().AddSingleMarker({60, 60});
     QMdiArea* area = form->MDIClient;
     child->move(area->viewport()->width() - 150, 0);  // partly beyond the right edge
     QCoreApplication::processEvents();
@@ -414,7 +511,7 @@ TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {
 
 TEST_F(EditingTest, DraggingPastTheWindowsOwnEdgeScrollsItsViewOneLinePerMove) {
     Open();
-    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().AddSingleMarker({60, 60});
     child->resize(160, 110);  // shows less than the picture: the window gets scroll bars of its own
     QCoreApplication::processEvents();
     auto* scroll = child->findChild<QAbstractScrollArea*>();
@@ -442,7 +539,7 @@ TEST_F(EditingTest, DraggingPastTheWindowsOwnEdgeScrollsItsViewOneLinePerMove) {
 
 TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
     Open();
-    Doc().AddSingleMarker({100, 50}, nullptr);
+    Doc().AddSingleMarker({100, 50});
     QTest::mouseMove(child->View(), At({102, 48}));
     EXPECT_EQ(QToolTip::text(), "(5 , 5)");
     EXPECT_EQ(Panel(0), "5.12 , 5.25");
@@ -451,7 +548,7 @@ TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
 
     // The arrow keys move the marker last pressed, wherever the pointer is, until Escape or a press
     // on another marker; Shift moves ten pixels, as far as the picture reaches.
-    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().AddSingleMarker({60, 60});
     QTest::mouseMove(child->View(), At({100, 50}));  // the pointer stays here
     child->View()->setFocus();
     const TPoint none{-1, -1};
@@ -533,9 +630,9 @@ TEST_F(EditingTest, HintsReadOutArrowKeysAndWheel) {
 
 TEST_F(EditingTest, MarkerMenuShowsWhatSuitsTheMarkerAndItsCommandsWork) {
     Open();
-    form->AddDataSerie1->trigger();                    // (36, 82) - (100, 50)
-    Doc().AddPointToNearestSeries({68, 66}, nullptr);  // in the middle: 3 markers
-    Doc().AddSingleMarker({150, 70}, nullptr);
+    form->AddDataSerie1->trigger();           // (36, 82) - (100, 50)
+    Doc().AddPointToNearestSeries({68, 66});  // in the middle: 3 markers
+    Doc().AddSingleMarker({150, 70});
     TChildForm& c = *child;
 
     // A box corner shows its values only. A dismissed menu swallows the next press, not two.
@@ -617,7 +714,7 @@ TEST_F(EditingTest, MarkerMenuShowsWhatSuitsTheMarkerAndItsCommandsWork) {
         EXPECT_TRUE(Doc().SingleMarkers.empty());
         EXPECT_TRUE(Doc().Modified);
     }
-    EXPECT_EQ(Doc().MarkerList.size(), 6u);
+    EXPECT_EQ(Doc().MarkerList().size(), 6u);
     EXPECT_EQ(c.View()->ClientPixel(At({58, 70}).x() - 6, At({58, 70}).y()), clWhite);
 }
 

@@ -125,6 +125,9 @@ TEST_F(MainFormTest, ToolBarHasItsButtonsInOrderWithHintsAndImages) {
         {1, "Save", false},
         {2, "Print", false},
         {-1, "", false},
+        {15, "Undo", false},
+        {16, "Redo", false},
+        {-1, "", false},
         {14, "Export Data to a File", false},
         {-1, "", false},
         {3, "Zoom In", false},
@@ -162,8 +165,8 @@ TEST_F(MainFormTest, ToolBarHasItsButtonsInOrderWithHintsAndImages) {
         EXPECT_EQ(QToolTip::text(), b.hint) << "item " << i + 1;
         QToolTip::hideText();
     }
-    EXPECT_EQ(actions[12], form.ToolButton13);
-    EXPECT_EQ(actions[18], form.ToolButton8);
+    EXPECT_EQ(actions[15], form.ToolButton13);
+    EXPECT_EQ(actions[21], form.ToolButton8);
 }
 
 TEST_F(MainFormTest, SidePanelAndStatusBar) {

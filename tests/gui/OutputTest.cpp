@@ -40,8 +40,8 @@ class OutputTest : public MainFormFixture {
     // A series from (40, 20) to (160, 20) and the single marker: the listing "DataSeries 1",
     // "1.25 , 8.75", "8.75 , 8.75", " ", "Single Markers", "2.5 , 3.75".
     void Fill() {
-        Doc().AddSeries({40, 20}, {160, 20}, nullptr);
-        Doc().AddSingleMarker({60, 60}, nullptr);
+        Doc().AddSeries({40, 20}, {160, 20});
+        Doc().AddSingleMarker({60, 60});
         Doc().UpDateMemo(1);
     }
     // Runs Preferences with the fields set to these texts, closed with Ok or Cancel.
@@ -130,7 +130,7 @@ TEST_F(OutputTest, PreferencesApplyAndAreStoredOnlyOnOk) {
     EXPECT_EQ(StoredValue("MSize"), "6");
 
     Open();
-    Doc().AddSingleMarker({60, 60}, nullptr);
+    Doc().AddSingleMarker({60, 60});
     Doc().UpDateMemo(1);
     Doc().Modified = false;
     ASSERT_EQ(form->Memo1->Lines(), QStringList({"Single Markers", "2.5 , 3.75"}));

@@ -42,7 +42,7 @@ std::unique_ptr<PlotDocument> NewPictureDocument(Bitmap picture, const std::stri
     doc->Initialize();
     doc->Picture = std::move(picture);
     doc->PlaceNewPicture();
-    doc->Modified = true;
+    doc->MarkNeverSaved();
     return doc;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -22,6 +23,9 @@ TRect Unite(const TRect& a, const TRect& b) {
             std::max(a.Bottom, b.Bottom)};
 }
 
+const char* const kScaleStepNames[4] = {"Set X-scale Minimum", "Set X-scale Maximum", "Set Y-scale Minimum",
+                                        "Set Y-scale Maximum"};
+
 // Half the side of the selection's outline, in screen pixels: its black square lies one pixel
 // outside the symbol's arms, its white one around that.
 std::int64_t OutlineReach() {
@@ -29,6 +33,10 @@ std::int64_t OutlineReach() {
 }
 
 }  // namespace
+
+void DisplayChange::Add(const TRect& area) {
+    Area = Unite(Area, area);
+}
 
 PlotDocument::PlotDocument() = default;
 
@@ -49,10 +57,10 @@ void PlotDocument::PlaceNewPicture() {
     const auto x10 = std::int32_t(Round(0.1 * w)), x90 = std::int32_t(Round(0.9 * w));
     const auto y10 = std::int32_t(Round(0.1 * h)), y90 = std::int32_t(Round(0.9 * h));
     Box.PlaceCorners({x10, x10, x90, x90}, {y10, y90, y10, y90});
-    MarkerList.clear();
+    markerList_.clear();
     for (int n = 1; n <= 4; ++n)
-        MarkerList.push_back(&Box.Marker(n));
-    Modified = false;
+        markerList_.push_back(&Box.Marker(n));
+    MarkOpened();
 }
 
 double PlotDocument::ZoomFactor() const {
@@ -208,20 +216,88 @@ std::vector<std::string> PlotDocument::BuildListing() const {
     return listing_.Build(CurrentCalibration(), DataSeries, SingleMarkers);
 }
 
+void PlotDocument::RefreshListing(int mode) {
+    if (!Memo) return;
+    if (markerList_.size() <= 4)
+        Memo->Clear();
+    else
+        MergeListing(*Memo, BuildListing(), mode);
+}
+
 void PlotDocument::UpDateMemo(int mode) {
-    if (Memo) {
-        if (MarkerList.size() <= 4)
-            Memo->Clear();
-        else
-            MergeListing(*Memo, BuildListing(), mode);
-    }
+    RefreshListing(mode);
+    MarkChanged();
+}
+
+void PlotDocument::MarkOpened() {
+    history_.Clear();
+    for (int tag = 1; tag <= 4; ++tag)
+        committedScale_[tag - 1] = ScaleValue(tag);
+    changedOutsideHistory_ = false;
+    Modified = false;
+}
+
+void PlotDocument::MarkSaved() {
+    CommitScaleValues();
+    history_.MarkClean();
+    changedOutsideHistory_ = false;
+    Modified = false;
+}
+
+void PlotDocument::MarkNeverSaved() {
+    history_.MarkNeverClean();
     Modified = true;
 }
 
-void PlotDocument::RemoveFromMarkerList(const TMarker* marker) {
-    auto it =
-        std::find(MarkerList.begin() + std::min<std::size_t>(4, MarkerList.size()), MarkerList.end(), marker);
-    if (it != MarkerList.end()) MarkerList.erase(it);
+void PlotDocument::MarkChangedOutsideHistory() {
+    changedOutsideHistory_ = true;
+    Modified = true;
+}
+
+void PlotDocument::SettleModified() {
+    Modified = !(history_.AtClean() && !changedOutsideHistory_);
+}
+
+TRect PlotDocument::Redraw(const DisplayChange& change, DocumentView& view) {
+    if (change.Whole) {
+        view.canvas.ResetClip();
+        PaintAll(view);
+        return {-view.OriginX, -view.OriginY, ClientWidth - view.OriginX, ClientHeight - view.OriginY};
+    }
+    if (change.Empty()) return {};
+    const TRect area{change.Area.Left - view.OriginX, change.Area.Top - view.OriginY,
+                     change.Area.Right - view.OriginX, change.Area.Bottom - view.OriginY};
+    RedrawArea(area, view);
+    return area;
+}
+
+void PlotDocument::InsertIntoMarkerList(std::int32_t position, TMarker* marker) {
+    const auto at = std::clamp<std::int64_t>(position, 0, std::int64_t(markerList_.size()));
+    markerList_.insert(markerList_.begin() + at, marker);
+}
+
+std::int32_t PlotDocument::RemoveFromMarkerList(const TMarker* marker) {
+    auto it = std::find(markerList_.begin() + std::min<std::size_t>(4, markerList_.size()), markerList_.end(),
+                        marker);
+    if (it == markerList_.end()) return -1;
+    const auto position = std::int32_t(it - markerList_.begin());
+    markerList_.erase(it);
+    return position;
+}
+
+void PlotDocument::RebuildMarkerList() {
+    markerList_.clear();
+    for (int n = 1; n <= 4; ++n)
+        markerList_.push_back(&Box.Marker(n));
+    for (const auto& series : DataSeries)
+        for (const auto& m : series->Markers)
+            markerList_.push_back(m.get());
+    for (const auto& m : SingleMarkers)
+        markerList_.push_back(m.get());
+}
+
+std::vector<std::unique_ptr<TMarker>>& PlotDocument::Chain(int series) {
+    return series < 0 ? SingleMarkers : DataSeries[std::size_t(series)]->Markers;
 }
 
 std::string PlotDocument::DefaultSeriesName() const {
@@ -237,135 +313,350 @@ std::string PlotDocument::DefaultSeriesName() const {
     return "DataSeries " + IntToStr(std::int64_t(max) + 1);
 }
 
-void PlotDocument::AddSeries(TPoint p1, TPoint p2, DocumentView* view) {
-    DataSeries.push_back(std::make_unique<TMarkerLine>(p1, p2));
-    TMarkerLine& series = *DataSeries.back();
-    if (view) RedrawArea(SeriesArea(series, *view), *view);
-    series.Name = DefaultSeriesName();
-    MarkerList.push_back(&series.Marker(0));
-    MarkerList.push_back(&series.Marker(1));
-    UpDateMemo(2);
+// ---------------------------------------------------------------------------------------------
+// Changes: each one made and taken back by the same code
+
+namespace {
+
+MarkerValues ValuesOf(const TMarker& m) {
+    return {m.X, m.Y, m.Color};
 }
 
-void PlotDocument::AddPointToNearestSeries(TPoint p, DocumentView* view) {
+void SetValues(TMarker& m, const MarkerValues& v) {
+    m.X = v.X;
+    m.Y = v.Y;
+    m.Color = v.Color;
+}
+
+// The MarkerList positions in rising order, each with the marker it holds.
+template <typename Marker>
+std::vector<std::pair<std::int32_t, Marker*>> ByPosition(const std::vector<std::int32_t>& positions,
+                                                         const std::vector<Marker*>& markers) {
+    std::vector<std::pair<std::int32_t, Marker*>> order;
+    for (std::size_t i = 0; i < markers.size() && i < positions.size(); ++i)
+        order.emplace_back(positions[i], markers[i]);
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    return order;
+}
+
+}  // namespace
+
+DisplayChange PlotDocument::ApplySeries(const edit::Series& change, bool insert) {
+    DisplayChange shown;
+    if (insert) {
+        if (change.Points.size() < 2 || change.Index < 0 || change.Index > int(DataSeries.size()))
+            return shown;
+        auto series = std::make_unique<TMarkerLine>(TPoint{change.Points[0].X, change.Points[0].Y},
+                                                    TPoint{change.Points[1].X, change.Points[1].Y});
+        for (std::size_t k = 2; k < change.Points.size(); ++k)
+            series->Markers.push_back(std::make_unique<TMarker>());
+        std::vector<TMarker*> objects;
+        for (std::size_t k = 0; k < change.Points.size(); ++k) {
+            SetValues(*series->Markers[k], change.Points[k]);
+            objects.push_back(series->Markers[k].get());
+        }
+        series->Name = change.Name;
+        series->SetColor(change.Color);
+        for (const auto& [position, marker] : ByPosition(change.Positions, objects))
+            InsertIntoMarkerList(position, marker);
+        shown.Add(SeriesArea(*series));
+        DataSeries.insert(DataSeries.begin() + change.Index, std::move(series));
+        RefreshListing(2);
+    } else {
+        if (change.Index < 0 || change.Index >= int(DataSeries.size())) return shown;
+        if (SelectedSlot(DataSeries[std::size_t(change.Index)]->Markers) >= 0) Selected = nullptr;
+        for (const auto& m : DataSeries[std::size_t(change.Index)]->Markers)
+            RemoveFromMarkerList(m.get());
+        DataSeries.erase(DataSeries.begin() + change.Index);
+        shown.Whole = true;
+        RefreshListing(0);
+    }
+    return shown;
+}
+
+DisplayChange PlotDocument::ApplyPoint(const edit::Point& change, bool insert) {
+    DisplayChange shown;
+    if (change.Series >= int(DataSeries.size())) return shown;
+    auto& chain = Chain(change.Series);
+    const int count = int(chain.size());
+    const int selected = SelectedSlot(chain);
+    if (insert) {
+        if (change.Slot < 0 || change.Slot > count) return shown;
+        chain.push_back(std::make_unique<TMarker>());
+        for (int s = count; s > change.Slot; --s)
+            SetValues(*chain[std::size_t(s)], ValuesOf(*chain[std::size_t(s - 1)]));
+        SetValues(*chain[std::size_t(change.Slot)], change.Value);
+        InsertIntoMarkerList(change.Position, chain.back().get());
+        FollowSelection(chain, selected, change.Slot, 1);
+        // The segment between the neighbours goes, the two to the new point come: all of it lies
+        // around those three points.
+        for (int s = change.Slot - 1; s <= change.Slot + 1; ++s)
+            if (s >= 0 && s <= count && (change.Series >= 0 || s == change.Slot))
+                shown.Add(AreaAround(*chain[std::size_t(s)]));
+        RefreshListing(2);
+    } else {
+        if (change.Slot < 0 || change.Slot >= count || (change.Series >= 0 && count <= 2)) return shown;
+        RemoveFromMarkerList(chain.back().get());
+        for (int s = change.Slot + 1; s < count; ++s)
+            SetValues(*chain[std::size_t(s - 1)], ValuesOf(*chain[std::size_t(s)]));
+        chain.pop_back();
+        FollowSelection(chain, selected, change.Slot, -1);
+        shown.Whole = true;
+        RefreshListing(0);
+    }
+    return shown;
+}
+
+DisplayChange PlotDocument::ApplyAllSingles(const edit::AllSingles& change, bool insert) {
+    DisplayChange shown;
+    shown.Whole = true;
+    if (insert) {
+        std::vector<TMarker*> objects;
+        for (const MarkerValues& v : change.Values) {
+            SingleMarkers.push_back(std::make_unique<TMarker>());
+            SetValues(*SingleMarkers.back(), v);
+            objects.push_back(SingleMarkers.back().get());
+        }
+        for (const auto& [position, marker] : ByPosition(change.Positions, objects))
+            InsertIntoMarkerList(position, marker);
+        RefreshListing(2);
+    } else {
+        if (SelectedSlot(SingleMarkers) >= 0) Selected = nullptr;
+        for (const auto& m : SingleMarkers)
+            RemoveFromMarkerList(m.get());
+        SingleMarkers.clear();
+        RefreshListing(0);
+    }
+    return shown;
+}
+
+DisplayChange PlotDocument::PlaceMarker(int index, TPoint p) {
+    DisplayChange shown;
+    if (index < 0 || index >= int(markerList_.size())) return shown;
+    shown.Add(MarkerArea(index));
+    markerList_[std::size_t(index)]->SetPosition(p);
+    shown.Add(MarkerArea(index));
+    return shown;
+}
+
+DisplayChange PlotDocument::Apply(const edit::Change& change, bool forward) {
+    DisplayChange shown;
+    if (const auto* c = std::get_if<edit::Series>(&change)) return ApplySeries(*c, c->Added == forward);
+    if (const auto* c = std::get_if<edit::Point>(&change)) return ApplyPoint(*c, c->Added == forward);
+    if (const auto* c = std::get_if<edit::AllSingles>(&change)) return ApplyAllSingles(*c, !forward);
+    if (const auto* c = std::get_if<edit::Move>(&change)) {
+        shown = PlaceMarker(c->Index, forward ? c->To : c->From);
+    } else if (const auto* c = std::get_if<edit::Scale>(&change)) {
+        const double value = forward ? c->To : c->From;
+        double* values[4] = {&XMin, &XMax, &YMin, &YMax};
+        if (c->Tag >= 1 && c->Tag <= 4) *values[c->Tag - 1] = committedScale_[c->Tag - 1] = value;
+    } else if (const auto* c = std::get_if<edit::Rename>(&change)) {
+        if (c->Series >= 0 && c->Series < int(DataSeries.size()))
+            DataSeries[std::size_t(c->Series)]->Name = forward ? c->To : c->From;
+    } else if (const auto* c = std::get_if<edit::Recolor>(&change)) {
+        const TColor color = forward ? c->To : c->From;
+        if (c->Series >= 0 && c->Series < int(DataSeries.size())) {
+            TMarkerLine& series = *DataSeries[std::size_t(c->Series)];
+            series.SetColor(color);
+            shown.Add(SeriesArea(series));
+        } else if (c->Single >= 0 && c->Single < int(SingleMarkers.size())) {
+            TMarker& marker = *SingleMarkers[std::size_t(c->Single)];
+            marker.Color = color;
+            shown.Add(AreaAround(marker));
+        }
+    }
+    RefreshListing(1);
+    return shown;
+}
+
+DisplayChange PlotDocument::Perform(edit::Change change, const char* name) {
+    CommitScaleValues();
+    const DisplayChange shown = Apply(change, true);
+    history_.Record({name, std::move(change)});
+    MarkChanged();
+    return shown;
+}
+
+DisplayChange PlotDocument::AddSeries(TPoint p1, TPoint p2) {
+    edit::Series change;
+    change.Index = int(DataSeries.size());
+    change.Name = DefaultSeriesName();
+    change.Color = TMarkerLine(p1, p2).Color;
+    // A new series' markers take its colour.
+    change.Points = {{p1.X, p1.Y, change.Color}, {p2.X, p2.Y, change.Color}};
+    change.Positions = {std::int32_t(markerList_.size()), std::int32_t(markerList_.size() + 1)};
+    return Perform(std::move(change), "Add DataSeries");
+}
+
+DisplayChange PlotDocument::AddPointToNearestSeries(TPoint p) {
     double best = 1e99;
-    TMarkerLine* target = nullptr;
-    int index = 0, neighbour = 0;
-    for (auto& series : DataSeries) {
+    int target = -1, index = 0, neighbour = 0;
+    for (std::size_t s = 0; s < DataSeries.size(); ++s) {
         int i = 0, n = 0;
-        double d = series->FindNearest(p, i, n);
+        double d = DataSeries[s]->FindNearest(p, i, n);
         if (d < best) {
             best = d;
-            target = series.get();
+            target = int(s);
             index = i;
             neighbour = n;
         }
     }
-    if (!target) return;
-    const int lower = std::min(index, neighbour), upper = std::max(index, neighbour);
-    // The segment between lower and upper goes, two segments to p come: all of it lies around
-    // those three points.
-    TRect changed;
-    if (view) {
-        TMarker at;
-        at.SetPosition(p);
-        changed = Unite(AreaAround(at, *view), AreaAround(target->Marker(upper), *view));
-        if (lower >= 0) changed = Unite(changed, AreaAround(target->Marker(lower), *view));
+    if (target < 0) return {};
+    return InsertSeriesPoint(target, p, std::min(index, neighbour), std::max(index, neighbour));
+}
+
+DisplayChange PlotDocument::InsertSeriesPoint(int series, TPoint p, int lower, int upper) {
+    if (series < 0 || series >= int(DataSeries.size())) return {};
+    const TMarkerLine& line = *DataSeries[std::size_t(series)];
+    edit::Point change;
+    change.Series = series;
+    change.Slot = lower >= 0 ? upper : (upper == 0 ? 0 : line.Count());
+    change.Value = {p.X, p.Y, line.Color};
+    change.Position = std::int32_t(markerList_.size());
+    return Perform(change, "Add Marker");
+}
+
+DisplayChange PlotDocument::AddSingleMarker(TPoint p) {
+    edit::Point change;
+    change.Slot = int(SingleMarkers.size());
+    change.Value = {p.X, p.Y, TMarker().Color};
+    change.Position = std::int32_t(markerList_.size());
+    return Perform(change, "Add Single Marker");
+}
+
+DisplayChange PlotDocument::DeleteSeries(int index) {
+    if (index < 0 || index >= int(DataSeries.size())) return {};
+    const TMarkerLine& line = *DataSeries[std::size_t(index)];
+    edit::Series change;
+    change.Added = false;
+    change.Index = index;
+    change.Name = line.Name;
+    change.Color = line.Color;
+    for (const auto& m : line.Markers) {
+        change.Points.push_back(ValuesOf(*m));
+        change.Positions.push_back(
+            std::int32_t(std::find(markerList_.begin(), markerList_.end(), m.get()) - markerList_.begin()));
     }
-    const int slot = lower >= 0 ? upper : (upper == 0 ? 0 : target->Count());
-    const int selected = SelectedSlot(target->Markers);
-    target->InsertMarker(p, lower, upper);
-    FollowSelection(target->Markers, selected, slot, 1);
-    if (view) RedrawArea(changed, *view);
-    MarkerList.push_back(target->Markers.back().get());
-    UpDateMemo(2);
+    return Perform(std::move(change), "Delete DataSeries");
 }
 
-void PlotDocument::AddSingleMarker(TPoint p, DocumentView* view) {
-    auto marker = std::make_unique<TMarker>();
-    marker->SetPosition(p);
-    TMarker& added = *marker;
-    MarkerList.push_back(marker.get());
-    SingleMarkers.push_back(std::move(marker));
-    if (view) RedrawArea(AreaAround(added, *view), *view);
-    UpDateMemo(2);
+DisplayChange PlotDocument::DeleteSeriesPoint(int seriesIndex, int slot) {
+    if (seriesIndex < 0 || seriesIndex >= int(DataSeries.size())) return {};
+    const TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
+    if (series.Count() <= 2 || slot < 0 || slot >= series.Count()) return {};
+    edit::Point change;
+    change.Added = false;
+    change.Series = seriesIndex;
+    change.Slot = slot;
+    change.Value = ValuesOf(series.Marker(slot));
+    change.Position = std::int32_t(
+        std::find(markerList_.begin(), markerList_.end(), series.Markers.back().get()) - markerList_.begin());
+    return Perform(change, "Delete Marker");
 }
 
-void PlotDocument::DeleteSeries(int index, DocumentView* view) {
-    if (index < 0 || index >= int(DataSeries.size())) return;
-    if (SelectedSlot(DataSeries[std::size_t(index)]->Markers) >= 0) Selected = nullptr;
-    for (const auto& m : DataSeries[std::size_t(index)]->Markers)
-        RemoveFromMarkerList(m.get());
-    DataSeries.erase(DataSeries.begin() + index);
-    if (view) FormPaint(*view);
-    UpDateMemo(0);
+DisplayChange PlotDocument::DeleteSingleMarker(int slot) {
+    if (slot < 0 || slot >= int(SingleMarkers.size())) return {};
+    edit::Point change;
+    change.Added = false;
+    change.Slot = slot;
+    change.Value = ValuesOf(*SingleMarkers[std::size_t(slot)]);
+    change.Position = std::int32_t(
+        std::find(markerList_.begin(), markerList_.end(), SingleMarkers.back().get()) - markerList_.begin());
+    return Perform(change, "Delete Single Marker");
 }
 
-void PlotDocument::DeleteSeriesPoint(int seriesIndex, int slot, DocumentView* view) {
-    if (seriesIndex < 0 || seriesIndex >= int(DataSeries.size())) return;
-    TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
-    if (series.Count() <= 2 || slot < 0 || slot >= series.Count()) return;
-    const int selected = SelectedSlot(series.Markers);
-    RemoveFromMarkerList(series.Markers.back().get());
-    series.DeleteMarker(slot);
-    FollowSelection(series.Markers, selected, slot, -1);
-    if (view) FormPaint(*view);
-    UpDateMemo(0);
-}
-
-void PlotDocument::DeleteSingleMarker(int slot, DocumentView* view) {
-    if (slot < 0 || slot >= int(SingleMarkers.size())) return;
-    const int selected = SelectedSlot(SingleMarkers);
-    RemoveFromMarkerList(SingleMarkers.back().get());
-    for (std::size_t k = std::size_t(slot) + 1; k < SingleMarkers.size(); ++k) {
-        TMarker& to = *SingleMarkers[k - 1];
-        const TMarker& from = *SingleMarkers[k];
-        to.X = from.X;
-        to.Y = from.Y;
-        to.Color = from.Color;
+DisplayChange PlotDocument::DeleteAllSingleMarkers() {
+    edit::AllSingles change;
+    for (const auto& m : SingleMarkers) {
+        change.Values.push_back(ValuesOf(*m));
+        change.Positions.push_back(
+            std::int32_t(std::find(markerList_.begin(), markerList_.end(), m.get()) - markerList_.begin()));
     }
-    SingleMarkers.pop_back();
-    FollowSelection(SingleMarkers, selected, slot, -1);
-    if (view) FormPaint(*view);
-    UpDateMemo(0);
+    // With none to delete the listing is refreshed and the document counts as changed all the same.
+    if (change.Values.empty()) {
+        UpDateMemo(0);
+        return {DisplayChange{{}, true}};
+    }
+    return Perform(std::move(change), "Delete All Single Markers");
 }
 
-void PlotDocument::DeleteAllSingleMarkers(DocumentView* view) {
-    if (SelectedSlot(SingleMarkers) >= 0) Selected = nullptr;
-    for (const auto& m : SingleMarkers)
-        RemoveFromMarkerList(m.get());
-    SingleMarkers.clear();
-    if (view) FormPaint(*view);
-    UpDateMemo(0);
-}
-
-void PlotDocument::SetMarkerColor(TMarker& marker, TColor color, DocumentView* view) {
+DisplayChange PlotDocument::SetMarkerColor(const TMarker& marker, TColor color) {
+    edit::Recolor change;
     int seriesIndex = 0, slot = 0;
-    TRect changed;
     if (FindSeriesMarker(&marker, seriesIndex, slot)) {
-        TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
-        series.SetColor(color);
-        if (view) changed = SeriesArea(series, *view);
+        change.Series = seriesIndex;
+        change.From = DataSeries[std::size_t(seriesIndex)]->Color;
+    } else if ((change.Single = SingleMarkerSlot(&marker)) >= 0) {
+        change.From = marker.Color;
     } else {
-        marker.Color = color;
-        if (view) changed = AreaAround(marker, *view);
+        return {};
     }
-    if (view) RedrawArea(changed, *view);
+    change.To = color;
+    if (change.From == change.To) {
+        MarkChanged();
+        return {};
+    }
+    return Perform(change, "Change Color");
 }
 
-void PlotDocument::Select(TMarker* marker, DocumentView* view) {
-    if (marker == Selected) return;
-    TRect changed;
-    if (view && Selected) changed = AreaAround(*Selected, *view);
+DisplayChange PlotDocument::RenameSeries(int series, const std::string& name) {
+    if (series < 0 || series >= int(DataSeries.size())) return {};
+    const std::string& old = DataSeries[std::size_t(series)]->Name;
+    if (old == name) {
+        UpDateMemo(1);
+        return {};
+    }
+    return Perform(edit::Rename{series, old, name}, "Rename DataSeries");
+}
+
+DisplayChange PlotDocument::MoveMarker(int index, TPoint p, const char* name) {
+    if (index < 0 || index >= int(markerList_.size())) return {};
+    const TMarker& m = *markerList_[std::size_t(index)];
+    if (index <= 3 && !Box.CanMoveTo(index + 1, p.X, p.Y)) p = m.Position();
+    if (p == m.Position()) {
+        UpDateMemo(1);
+        return {};
+    }
+    return Perform(edit::Move{index, m.Position(), p, false}, name);
+}
+
+double PlotDocument::ScaleValue(int tag) const {
+    const double values[4] = {XMin, XMax, YMin, YMax};
+    return tag >= 1 && tag <= 4 ? values[tag - 1] : 0.0;
+}
+
+void PlotDocument::SetScaleValue(int tag, double value, bool refresh) {
+    double* values[4] = {&XMin, &XMax, &YMin, &YMax};
+    if (tag < 1 || tag > 4) return;
+    *values[tag - 1] = value;
+    if (refresh) UpDateMemo(1);
+}
+
+void PlotDocument::CommitScaleValues() {
+    for (int tag = 1; tag <= 4; ++tag) {
+        double& committed = committedScale_[tag - 1];
+        const double value = ScaleValue(tag);
+        // Bit for bit, so that -0 and 0 differ as they do in the file.
+        if (std::memcmp(&committed, &value, sizeof value) == 0) continue;
+        history_.Record({kScaleStepNames[tag - 1], edit::Scale{tag, committed, value}});
+        committed = value;
+    }
+}
+
+DisplayChange PlotDocument::Select(TMarker* marker) {
+    DisplayChange shown;
+    if (marker == Selected) return shown;
+    history_.BreakMerge();
+    if (Selected) shown.Add(AreaAround(*Selected));
     Selected = marker;
-    if (view && Selected) changed = Unite(changed, AreaAround(*Selected, *view));
-    if (view) RedrawArea(changed, *view);
+    if (Selected) shown.Add(AreaAround(*Selected));
+    return shown;
 }
 
 int PlotDocument::SelectedIndex() const {
     if (!Selected) return -1;
-    const auto it = std::find(MarkerList.begin(), MarkerList.end(), Selected);
-    return it == MarkerList.end() ? -1 : int(it - MarkerList.begin());
+    const auto it = std::find(markerList_.begin(), markerList_.end(), Selected);
+    return it == markerList_.end() ? -1 : int(it - markerList_.begin());
 }
 
 int PlotDocument::SelectedSlot(const std::vector<std::unique_ptr<TMarker>>& chain) const {
@@ -401,55 +692,73 @@ int PlotDocument::SingleMarkerSlot(const TMarker* marker) const {
     return -1;
 }
 
-TRect PlotDocument::AreaAround(const TMarker& marker, const DocumentView& view) const {
+TRect PlotDocument::AreaAround(TPoint p) const {
+    TMarker at;
+    at.SetPosition(p);
+    return AreaAround(at);
+}
+
+TRect PlotDocument::AreaAround(const TMarker& marker) const {
     const double z = ZoomFactor();
     // Symbols reach 2 * MSize from their centre and the selection's outline a little further; lines
     // stop MarkerGap() short of it and run back that far past it when two markers are close.
     const std::int64_t reach = std::max<std::int64_t>(OutlineReach(), MarkerGap()) + 1;
-    const std::int64_t x = marker.ScreenX(OffsetX(view), z), y = marker.ScreenY(OffsetY(view), z);
+    const std::int64_t x = marker.ScreenX(MarginX, z), y = marker.ScreenY(MarginY, z);
     return {x - reach, y - reach, x + reach + 1, y + reach + 1};
 }
 
-TRect PlotDocument::MarkerArea(int index, const DocumentView& view) const {
-    const TMarker& m = *MarkerList[std::size_t(index)];
-    TRect area = AreaAround(m, view);
+TRect PlotDocument::MarkerArea(int index) const {
+    const TMarker& m = *markerList_[std::size_t(index)];
+    TRect area = AreaAround(m);
     int seriesIndex = 0, slot = 0;
     if (index <= 3) {  // a box corner and the two corners its edges lead to
         const int corner = index + 1;
         for (int other : {corner == 1 || corner == 4 ? 2 : 1, corner == 1 || corner == 4 ? 3 : 4})
-            area = Unite(area, AreaAround(Box.Marker(other), view));
+            area = Unite(area, AreaAround(Box.Marker(other)));
     } else if (FindSeriesMarker(&m, seriesIndex, slot)) {
         const TMarkerLine& series = *DataSeries[std::size_t(seriesIndex)];
-        if (slot > 0) area = Unite(area, AreaAround(series.Marker(slot - 1), view));
-        if (slot < series.Count() - 1) area = Unite(area, AreaAround(series.Marker(slot + 1), view));
+        if (slot > 0) area = Unite(area, AreaAround(series.Marker(slot - 1)));
+        if (slot < series.Count() - 1) area = Unite(area, AreaAround(series.Marker(slot + 1)));
     }
     return area;
 }
 
-TRect PlotDocument::SeriesArea(const TMarkerLine& series, const DocumentView& view) const {
+TRect PlotDocument::SeriesArea(const TMarkerLine& series) const {
     TRect area;
     for (const auto& m : series.Markers)
-        area = Unite(area, AreaAround(*m, view));
+        area = Unite(area, AreaAround(*m));
     return area;
 }
 
-TRect PlotDocument::DragTo(TPoint p, DocumentView& view) {
-    if (DragIndex < 0 || DragIndex >= std::int32_t(MarkerList.size())) return {};
-    TMarker& m = *MarkerList[std::size_t(DragIndex)];
-    const bool corner = DragIndex <= 3;
-    if (corner && !Box.CanMoveTo(DragIndex + 1, p.X, p.Y)) p = m.Position();
-
-    // Only the marker's area before and after the move changes; drawing is held to that area, so
-    // that a step costs what the marker covers, not what the window shows.
-    const TRect before = MarkerArea(DragIndex, view);
-    m.SetPosition(p);
-    const TRect changed = Unite(before, MarkerArea(DragIndex, view));
-    RedrawArea(changed, view);
-    UpDateMemo(1);
-    return changed;
+void PlotDocument::BeginDrag(int index) {
+    if (index < 0 || index >= int(markerList_.size())) return;
+    DragIndex = index;
+    dragStart_ = markerList_[std::size_t(index)]->Position();
 }
 
-TRect PlotDocument::NudgeSelected(int dx, int dy, int steps, DocumentView& view) {
+DisplayChange PlotDocument::DragTo(TPoint p) {
+    if (DragIndex < 0 || DragIndex >= std::int32_t(markerList_.size())) return {};
+    const TMarker& m = *markerList_[std::size_t(DragIndex)];
+    if (DragIndex <= 3 && !Box.CanMoveTo(DragIndex + 1, p.X, p.Y)) p = m.Position();
+    // Only the marker's area before and after the move changes; drawing is held to that area, so
+    // that a step costs what the marker covers, not what the window shows.
+    const DisplayChange shown = PlaceMarker(DragIndex, p);
+    UpDateMemo(1);
+    return shown;
+}
+
+void PlotDocument::EndDrag() {
+    const int index = DragIndex;
+    DragIndex = -1;
+    if (index < 0 || index >= int(markerList_.size())) return;
+    const TPoint end = markerList_[std::size_t(index)]->Position();
+    if (end == dragStart_) return;
+    CommitScaleValues();
+    history_.Record(
+        {index <= 3 ? "Move Box Corner" : "Move Marker", edit::Move{index, dragStart_, end, false}});
+}
+
+DisplayChange PlotDocument::NudgeSelected(int dx, int dy, int steps) {
     const int k = SelectedIndex();
     if (k < 0 || DragIndex >= 0) return {};
     const TPoint from = Selected->Position();
@@ -460,11 +769,57 @@ TRect PlotDocument::NudgeSelected(int dx, int dy, int steps, DocumentView& view)
         if (x < 0 || y < 0 || x >= Picture.Width() || y >= Picture.Height()) break;
         to = {std::int32_t(x), std::int32_t(y)};
     }
+    if (k <= 3 && !Box.CanMoveTo(k + 1, to.X, to.Y)) to = from;
     if (to == from) return {};
-    DragIndex = k;
-    const TRect changed = DragTo(to, view);
-    DragIndex = -1;
-    return changed;
+    const DisplayChange shown =
+        Perform(edit::Move{k, from, to, true}, k <= 3 ? "Move Box Corner" : "Move Marker");
+    return shown;
+}
+
+bool PlotDocument::Undo(DisplayChange& shown) {
+    EndDrag();
+    CommitScaleValues();
+    PopupIndex = -1;
+    if (!history_.CanUndo()) return false;
+    shown = Apply(history_.StepBack().Change, false);
+    SettleModified();
+    return true;
+}
+
+bool PlotDocument::Redo(DisplayChange& shown) {
+    EndDrag();
+    CommitScaleValues();
+    PopupIndex = -1;
+    if (!history_.CanRedo()) return false;
+    shown = Apply(history_.StepForward().Change, true);
+    SettleModified();
+    return true;
+}
+
+bool PlotDocument::DragMoved() const {
+    return DragIndex >= 0 && DragIndex < int(markerList_.size()) &&
+           markerList_[std::size_t(DragIndex)]->Position() != dragStart_;
+}
+
+int PlotDocument::PendingScaleTag() const {
+    for (int tag = 4; tag >= 1; --tag) {
+        const double value = ScaleValue(tag);
+        if (std::memcmp(&committedScale_[tag - 1], &value, sizeof value) != 0) return tag;
+    }
+    return 0;
+}
+
+// What an undo now takes back: a drag or typed scale value not yet recorded comes first, as Undo
+// records it before it undoes.
+std::string PlotDocument::UndoName() const {
+    if (DragMoved()) return DragIndex <= 3 ? "Move Box Corner" : "Move Marker";
+    if (const int tag = PendingScaleTag()) return kScaleStepNames[tag - 1];
+    return history_.CanUndo() ? history_.NextUndo().Name : std::string();
+}
+
+std::string PlotDocument::RedoName() const {
+    if (DragMoved() || PendingScaleTag()) return {};  // recording them drops what could be redone
+    return history_.CanRedo() ? history_.NextRedo().Name : std::string();
 }
 
 }  // namespace curvana

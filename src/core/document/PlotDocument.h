@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/Conversion.h"
+#include "document/History.h"
 #include "document/Listing.h"
 #include "document/ListingBuilder.h"
 #include "document/TMarkerBox.h"
@@ -24,6 +25,15 @@ struct DocumentView {
     Canvas& canvas;
     std::int64_t OriginX = 0;
     std::int64_t OriginY = 0;
+};
+
+// What an edit changed on the display: a part of the client area, in client pixels, or all of it.
+struct DisplayChange {
+    TRect Area;
+    bool Whole = false;
+
+    void Add(const TRect& area);
+    bool Empty() const { return !Whole && (Area.Width() <= 0 || Area.Height() <= 0); }
 };
 
 // One plot document: a picture and everything the user builds on it (the calibration box and its
@@ -50,9 +60,6 @@ class PlotDocument {
     Bitmap Picture;
     Bitmap ZoomedPicture;
     std::int32_t ZoomLevel = 0;
-    // Every marker of the document in hit-test order: box markers 1 to 4, then series and single
-    // markers in the order their objects were made. Refers to markers owned elsewhere.
-    std::vector<TMarker*> MarkerList;
     TMarkerBox Box;
     std::vector<std::unique_ptr<TMarker>> SingleMarkers;
     std::vector<std::unique_ptr<TMarkerLine>> DataSeries;
@@ -69,6 +76,13 @@ class PlotDocument {
     std::int64_t ClientHeight = 291;
     // Where the data listing goes (the side panel's text box of the main window); none when null.
     LineSink* Memo = nullptr;
+
+    // Every marker of the document in hit-test order: box markers 1 to 4, then series and single
+    // markers in the order their objects were made. Refers to markers owned elsewhere.
+    const std::vector<TMarker*>& MarkerList() const { return markerList_; }
+    // Makes MarkerList anew for a document just read: the box corners, every series' markers in
+    // order, then the single markers.
+    void RebuildMarkerList();
 
     // No selection, no editing mode, scale values 0, zoom level 0, Modified set.
     void Initialize();
@@ -103,35 +117,78 @@ class PlotDocument {
     TDataPoint ConvertXY(TPoint p) const;
     TPoint DeConvertXY(TDataPoint v) const;
 
-    // Rewrites the listing in Memo (mode 0 or 1 replaces differing lines, 2 inserts) and sets Modified.
+    // Rewrites the listing in Memo (mode 0 or 1 replaces differing lines, 2 inserts) and marks the
+    // document changed.
     void UpDateMemo(int mode);
+    // The two halves of UpDateMemo.
+    void RefreshListing(int mode);
+    void MarkChanged() { Modified = true; }
     std::vector<std::string> BuildListing() const;
 
-    // Document operations. A view, when given, is drawn on as the operation goes: the part of it the
-    // operation changes is painted again whole, so it shows what a full repaint would.
-    void AddSeries(TPoint p1, TPoint p2, DocumentView* view);
-    void AddPointToNearestSeries(TPoint p, DocumentView* view);
-    void AddSingleMarker(TPoint p, DocumentView* view);
-    void DeleteSeries(int index, DocumentView* view);
-    void DeleteSeriesPoint(int series, int slot, DocumentView* view);
-    void DeleteSingleMarker(int slot, DocumentView* view);
-    void DeleteAllSingleMarkers(DocumentView* view);
+    // The changed mark and the history's matching position: the document is the one just opened
+    // from or saved to its file; or it has no file yet and counts as changed.
+    void MarkSaved();
+    void MarkNeverSaved();
+    // A document just made or read from its file: an empty history, the changed mark cleared.
+    void MarkOpened();
+    // A change the history does not undo (the plot type): from now on no undo or redo reaches the
+    // file's state.
+    void MarkChangedOutsideHistory();
+
+    // Redraws on a view what an edit changed; gives the part of the canvas whose pixels may have
+    // changed.
+    TRect Redraw(const DisplayChange& change, DocumentView& view);
+
+    // Document operations. Each changes the document, refreshes the listing, marks the document
+    // changed, records itself in the history and tells what a view must redraw.
+    DisplayChange AddSeries(TPoint p1, TPoint p2);
+    DisplayChange AddPointToNearestSeries(TPoint p);
+    // Puts p into a series as TMarkerLine::InsertMarker does with lower and upper.
+    DisplayChange InsertSeriesPoint(int series, TPoint p, int lower, int upper);
+    DisplayChange AddSingleMarker(TPoint p);
+    DisplayChange DeleteSeries(int index);
+    DisplayChange DeleteSeriesPoint(int series, int slot);
+    DisplayChange DeleteSingleMarker(int slot);
+    DisplayChange DeleteAllSingleMarkers();
     // The context menu's colour: the series holding the marker takes it, or else the single marker.
-    void SetMarkerColor(TMarker& marker, TColor color, DocumentView* view);
+    DisplayChange SetMarkerColor(const TMarker& marker, TColor color);
+    DisplayChange RenameSeries(int series, const std::string& name);
+    // Moves the marker at a MarkerList position (a box corner as the box allows) as one change
+    // named name; nothing when it stays where it is.
+    DisplayChange MoveMarker(int index, TPoint p, const char* name);
+    // A scale value as typed (tag 1 X minimum, 2 X maximum, 3 Y minimum, 4 Y maximum): it takes
+    // effect at once and becomes one change when committed (the field is left or confirmed), or
+    // before anything else is recorded, undone or redone.
+    // Without refresh the value is only taken, as the field already shows it.
+    void SetScaleValue(int tag, double value, bool refresh = true);
+    void CommitScaleValues();
+    double ScaleValue(int tag) const;
     std::string DefaultSeriesName() const;
 
     // Makes a marker (or none) the selection and moves the outline to it.
-    void Select(TMarker* marker, DocumentView* view);
+    DisplayChange Select(TMarker* marker);
     // The MarkerList position of the selection, or -1.
     int SelectedIndex() const;
     // Moves the selection by (dx, dy) picture pixels up to steps times, as far as the picture
-    // reaches, in one drag step. Returns the part of the canvas whose pixels may have changed.
-    TRect NudgeSelected(int dx, int dy, int steps, DocumentView& view);
+    // reaches, as one drag step; nudges of one marker in a row are one change.
+    DisplayChange NudgeSelected(int dx, int dy, int steps);
 
-    // One step of a marker drag: the marker at DragIndex goes to picture point p (a box corner only
-    // where the box allows it), redrawn incrementally from ZoomedPicture; the listing follows.
-    // Returns the part of the canvas whose pixels may have changed.
-    TRect DragTo(TPoint p, DocumentView& view);
+    // A marker drag: begins on the marker at a MarkerList position; each step moves it to picture
+    // point p (a box corner only where the box allows it) and the listing follows; the end
+    // records the whole drag as one change, none when it ends where it began.
+    void BeginDrag(int index);
+    DisplayChange DragTo(TPoint p);
+    void EndDrag();
+
+    // The history: undoes or redoes the next change (false when there is none), restoring the
+    // document exactly; the changed mark is cleared where the document is its file's again.
+    const History& UndoHistory() const { return history_; }
+    History& UndoHistory() { return history_; }
+    bool Undo(DisplayChange& change);
+    bool Redo(DisplayChange& change);
+    // The Edit menu's captions: "Undo Move Marker", or empty when there is nothing.
+    std::string UndoName() const;
+    std::string RedoName() const;
 
     // Which series and slot hold a marker object (false when it is no series marker).
     bool FindSeriesMarker(const TMarker* marker, int& series, int& slot) const;
@@ -139,17 +196,35 @@ class PlotDocument {
 
   private:
     bool SetZoomLevel(std::int64_t level);
-    void RemoveFromMarkerList(const TMarker* marker);
+    // Makes a change or takes it back, keeping MarkerList, the selection and the drag in step, and
+    // refreshes the listing.
+    DisplayChange Apply(const edit::Change& change, bool forward);
+    DisplayChange ApplySeries(const edit::Series& change, bool insert);
+    DisplayChange ApplyPoint(const edit::Point& change, bool insert);
+    DisplayChange ApplyAllSingles(const edit::AllSingles& change, bool insert);
+    DisplayChange PlaceMarker(int index, TPoint p);
+    // Makes a change as an edit: applied, recorded under name, the document marked changed.
+    DisplayChange Perform(edit::Change change, const char* name);
+    // After an undo or redo: changed unless at the file's state.
+    void SettleModified();
+    bool DragMoved() const;
+    // The last scale value typed but not yet committed (1 to 4), or 0.
+    int PendingScaleTag() const;
+    // The one place marker objects enter and leave MarkerList.
+    void InsertIntoMarkerList(std::int32_t position, TMarker* marker);
+    std::int32_t RemoveFromMarkerList(const TMarker* marker);
+    std::vector<std::unique_ptr<TMarker>>& Chain(int series);
     void DrawMarkers(DocumentView& view);
     // Everything FormPaint draws, within the canvas's clip.
     void PaintAll(DocumentView& view);
     void DrawSelection(DocumentView& view) const;
-    // The canvas area that a marker's symbol, its outline and the lines that end at it can touch.
-    TRect AreaAround(const TMarker& marker, const DocumentView& view) const;
-    // The canvas area that drawing or erasing the marker at a MarkerList position (with its lines)
+    // The client area that a marker's symbol, its outline and the lines that end at it can touch.
+    TRect AreaAround(const TMarker& marker) const;
+    TRect AreaAround(TPoint p) const;
+    // The client area that drawing or erasing the marker at a MarkerList position (with its lines)
     // can touch.
-    TRect MarkerArea(int index, const DocumentView& view) const;
-    TRect SeriesArea(const TMarkerLine& series, const DocumentView& view) const;
+    TRect MarkerArea(int index) const;
+    TRect SeriesArea(const TMarkerLine& series) const;
     // The selection's slot in a series' or the single markers' chain, or -1; after the points from
     // slot on moved by shift slots (1 for an insertion there, -1 for its deletion), the selection
     // is put back on its point, or dropped with it.
@@ -159,6 +234,14 @@ class PlotDocument {
     std::int64_t OffsetX(const DocumentView& view) const { return MarginX - view.OriginX; }
     std::int64_t OffsetY(const DocumentView& view) const { return MarginY - view.OriginY; }
 
+    std::vector<TMarker*> markerList_;
+    History history_;
+    // The scale values as last committed.
+    double committedScale_[4] = {0, 0, 0, 0};
+    // Something the history does not undo changed the document since it was opened or saved.
+    bool changedOutsideHistory_ = false;
+    // Where the dragged marker was when its drag began.
+    TPoint dragStart_;
     // Lines of the last listing, kept so that the next one formats only what changed.
     mutable ListingBuilder listing_;
 };

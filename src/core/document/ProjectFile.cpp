@@ -226,7 +226,7 @@ void WriteProject(const PlotDocument& doc, std::ostream& out) {
 
 void SaveToFile(PlotDocument& doc, const std::string& path) {
     WriteFileAtomically(path, [&doc](std::ostream& out) { WriteProject(doc, out); });
-    doc.Modified = false;
+    doc.MarkSaved();
 }
 
 namespace {
@@ -301,30 +301,23 @@ std::unique_ptr<PlotDocument> ReadProjectFrom(std::span<const std::uint8_t> data
         if (!doc->StretchB()) throw ProjectError("the picture cannot be shown");
     }
     doc->Box.PlaceCorners(xs, ys);
-    doc->MarkerList.clear();
-    for (int n = 1; n <= 4; ++n)
-        doc->MarkerList.push_back(&doc->Box.Marker(n));
     for (const SeriesRecord& s : series) {
         doc->DataSeries.push_back(std::make_unique<TMarkerLine>(s.points[0], s.points[1]));
         TMarkerLine& line = *doc->DataSeries.back();
-        doc->MarkerList.push_back(&line.Marker(0));
-        doc->MarkerList.push_back(&line.Marker(1));
         line.SetColor(s.color);
         line.Name = s.name;
-        for (std::size_t k = 2; k < s.points.size(); ++k) {
+        for (std::size_t k = 2; k < s.points.size(); ++k)
             line.InsertMarker(s.points[k], -1, line.Count() - 1);
-            doc->MarkerList.push_back(line.Markers.back().get());
-        }
     }
     for (const SingleRecord& s : singles) {
         auto marker = std::make_unique<TMarker>();
         marker->Color = s.color;
         marker->SetPosition(s.position);
-        doc->MarkerList.push_back(marker.get());
         doc->SingleMarkers.push_back(std::move(marker));
     }
+    doc->RebuildMarkerList();
     doc->UpDateMemo(0);
-    doc->Modified = false;
+    doc->MarkOpened();
     return doc;
 }
 

@@ -183,6 +183,25 @@ void DrawIcon(QPainter& p, int index) {
                 QPolygonF({{7.5, 7.5}, {11, 7.5}, {11, 5}, {15.5, 9}, {11, 13}, {11, 10.5}, {7.5, 10.5}}));
             break;
         }
+        case 15:                // undo: an arrow curving back to the left
+        case 16: {              // redo: the same arrow turning to the right
+            if (index == 16) {  // drawn mirrored
+                p.translate(16, 0);
+                p.scale(-1, 1);
+            }
+            QPainterPath path;
+            path.moveTo(13.5, 13);
+            path.cubicTo(14.5, 7, 10.5, 4.5, 5.5, 5.5);
+            p.setPen(Pen(QColor(20, 60, 140), 3.2));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(path);
+            p.setPen(Pen(kSeries, 1.6));
+            p.drawPath(path);
+            p.setPen(Pen(kSeriesDark));
+            p.setBrush(kSeries);
+            p.drawPolygon(QPolygonF({{1.0, 5.5}, {6.5, 1.0}, {6.5, 10.0}}));
+            break;
+        }
         default:
             break;
     }

@@ -28,6 +28,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 
 #include "about/TAboutBox.h"
@@ -51,6 +52,13 @@
 namespace curvana {
 
 namespace {
+
+// Redo's keys: the platform's, and Ctrl+Y and Ctrl+Shift+Z everywhere.
+bool IsRedoKey(const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    return key.matches(QKeySequence::Redo) || pressed == QKeySequence("Ctrl+Y") ||
+           pressed == QKeySequence("Ctrl+Shift+Z");
+}
 
 constexpr const char* kHelpContext = "HelpContext";
 constexpr const char* kHomepage = "https://www.morvane.com/";
@@ -197,6 +205,10 @@ void TMainForm::CreateMenus() {
     Exit1 = item(File1, "Exit1", "E&xit", 508, -1, QKeySequence("Alt+F4"));
 
     EditMenu1 = menu("EditMenu1", "&Edit");
+    Undo1 = item(EditMenu1, "Undo1", "&Undo", 550, 15, QKeySequence("Ctrl+Z"));
+    Redo1 = item(EditMenu1, "Redo1", "&Redo", 551, 16, QKeySequence("Ctrl+Shift+Z"));
+    Redo1->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+    EditMenu1->addSeparator()->setObjectName("N12");
     PastePicture1 = item(EditMenu1, "PastePicture1", "&Paste Picture", 532, -1, QKeySequence("Ctrl+V"));
 
     Zoom1 = menu("Zoom1", "&View");
@@ -257,6 +269,9 @@ void TMainForm::CreateMenus() {
 
     connect(Open1, &QAction::triggered, this, &TMainForm::Open1Click);
     connect(PastePicture1, &QAction::triggered, this, &TMainForm::PastePicture1Click);
+    connect(Undo1, &QAction::triggered, this, &TMainForm::Undo1Click);
+    connect(Redo1, &QAction::triggered, this, &TMainForm::Redo1Click);
+    UpdateUndoItems();
     connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAs1Click);
@@ -312,6 +327,9 @@ void TMainForm::CreateToolBar() {
     push(Open1, "Open ");
     push(Save1, "Save");
     push(Print1, "Print");
+    ToolBar1->addSeparator();
+    push(Undo1, "");
+    push(Redo1, "");
     ToolBar1->addSeparator();
     push(Export1, "Export Data to a File");
     ToolBar1->addSeparator();
@@ -386,6 +404,11 @@ void TMainForm::CreatePanel() {
         grid->addWidget(label, row, 0);
         grid->addWidget(edit, row++, 1, Qt::AlignLeft);  // beside its label however wide the panel
         connect(edit, &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
+        // A value becomes one change in the history when the field is confirmed or left.
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            if (TChildForm* child = ActiveChild()) child->Document().CommitScaleValues();
+            UpdateUndoItems();
+        });
         edit->installEventFilter(this);  // Ctrl+V with no text to paste pastes the picture
         return edit;
     };
@@ -654,6 +677,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             event->ignore();
             return true;
         }
+        // Likewise Undo and Redo: the field's own typing first, then the document's changes.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto* edit = static_cast<QLineEdit*>(watched);
+        if ((key->matches(QKeySequence::Undo) && !edit->isUndoAvailable() && Undo1->isEnabled()) ||
+            (IsRedoKey(*key) && !edit->isRedoAvailable() && Redo1->isEnabled())) {
+            event->ignore();
+            return true;
+        }
     }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
         if (auto* menu = qobject_cast<QMenu*>(watched)) {
@@ -767,8 +798,9 @@ TChildForm* TMainForm::AddDocument(std::unique_ptr<PlotDocument> doc) {
     child->show();
     child->StretchB();
     MDIClient->setActiveSubWindow(child);
-    child->Document().Modified = false;
+    child->Document().MarkOpened();
     Window1->menuAction()->setVisible(true);
+    UpdateUndoItems();
     return child;
 }
 
@@ -818,12 +850,57 @@ void TMainForm::OpenPictureData(const QImage& image) {
     const std::string caption = "Pasted Picture " + std::to_string(++pasted_);
     TChildForm* child = AddDocument(NewPictureDocument(std::move(picture), caption, PictureDataFolder()));
     // Never saved: closing asks to save it, and until it is saved it has no file for the recent files.
-    child->Document().Modified = true;
+    child->Document().MarkNeverSaved();
     unfiled_.insert(child);
 }
 
 void TMainForm::PastePicture1Click() {
     OpenTransfer(TransferOf(QGuiApplication::clipboard()->mimeData()));
+}
+
+void TMainForm::DocumentEdited(TChildForm&) {
+    UpdateUndoItems();
+}
+
+void TMainForm::UpdateUndoItems() {
+    const TChildForm* child = ActiveChild();
+    const std::string undo = child ? child->Document().UndoName() : std::string();
+    const std::string redo = child ? child->Document().RedoName() : std::string();
+    Undo1->setText(undo.empty() ? "&Undo" : "&Undo " + Q(undo).replace("&", "&&"));
+    Redo1->setText(redo.empty() ? "&Redo" : "&Redo " + Q(redo).replace("&", "&&"));
+    Undo1->setEnabled(!undo.empty());
+    Redo1->setEnabled(!redo.empty());
+    // The tool-bar buttons' hints name the change as the menu does.
+    Undo1->setToolTip(undo.empty() ? "Undo" : Q("Undo " + undo));
+    Redo1->setToolTip(redo.empty() ? "Redo" : Q("Redo " + redo));
+}
+
+void TMainForm::Undo1Click() {
+    StepHistory(true);
+}
+
+void TMainForm::Redo1Click() {
+    StepHistory(false);
+}
+
+void TMainForm::StepHistory(bool back) {
+    TChildForm* child = ActiveChild();
+    if (!child) return;
+    PlotDocument& doc = child->Document();
+    DisplayChange change;
+    if (!(back ? doc.Undo(change) : doc.Redo(change))) {
+        UpdateUndoItems();
+        return;
+    }
+    // The scale fields show the values as they are now, without typing them again.
+    for (int tag = 1; tag <= 4; ++tag) {
+        QLineEdit* edit = ScaleEdit(tag);
+        const double shown = StrToFloatOrZero(edit->text().toStdString()), value = doc.ScaleValue(tag);
+        if (shown == value && std::signbit(shown) == std::signbit(value)) continue;
+        const QSignalBlocker quiet(edit);
+        edit->setText(Q(FloatToStr(value)));
+    }
+    child->ShowChange(change);
 }
 
 void TMainForm::ClipboardChanged() {
@@ -880,6 +957,7 @@ bool TMainForm::SaveAsProject(TChildForm& child, const std::string& path) {
     TakeFileName(doc, path);
     unfiled_.erase(&child);
     child.setWindowTitle(Q(doc.Caption));
+    UpdateUndoItems();  // a scale value being typed became a change of its own
     return true;
 }
 
@@ -919,8 +997,7 @@ bool TMainForm::DocumentCloseQuery(TChildForm& child) {
             case Answer::Cancel:
                 return false;
             case Answer::Yes:
-                SaveDocument(child);
-                if (doc.Modified) return false;
+                if (!SaveDocument(child)) return false;
                 break;
             case Answer::No:
                 break;
@@ -969,6 +1046,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
     active_ = entered;
     entered->FormActivate();
     ShowEditingMode(entered->Document());
+    UpdateUndoItems();
     UpdateWindowMenu();
 }
 
@@ -1005,16 +1083,17 @@ void TMainForm::EditChange(int tag) {
         edit->setText("0");
         return;
     }
-    PlotDocument& doc = child->Document();
-    double* values[4] = {&doc.XMin, &doc.XMax, &doc.YMin, &doc.YMax};
-    *values[tag - 1] = StrToFloatOrZero(edit->text().toStdString());
-    doc.UpDateMemo(1);
+    child->Document().SetScaleValue(tag, StrToFloatOrZero(edit->text().toStdString()));
+    UpdateUndoItems();
 }
 
 void TMainForm::PlotType(QAction* item) {
     item->setChecked(true);
     ChosenPlotType = curvana::PlotType(item->data().toInt());
-    if (TChildForm* child = ActiveChild()) child->Document().UpDateMemo(1);
+    if (TChildForm* child = ActiveChild()) {
+        child->Document().RefreshListing(1);
+        child->Document().MarkChangedOutsideHistory();  // the plot type is not undone
+    }
 }
 
 void TMainForm::SyncPlotTypeMenu() {
@@ -1143,7 +1222,7 @@ void TMainForm::ToolButton11Click() {
     const auto at = [](std::int64_t sum, double parts) { return std::int32_t(Round(double(sum) / parts)); };
     const TPoint p1{at(9 * std::int64_t(b1.X) + b4.X, 10), at(9 * std::int64_t(b1.Y) + b4.Y, 10)};
     const TPoint p2{at(std::int64_t(b1.X) + b4.X, 2), at(std::int64_t(b1.Y) + b4.Y, 2)};
-    child->View()->DrawNow([&](DocumentView& v) { doc.AddSeries(p1, p2, &v); });
+    child->ShowChange(doc.AddSeries(p1, p2));
     doc.AddPointMode = doc.DeletePointMode = doc.DeleteSeriesMode = false;
     for (QAction* a : SeriesModeButtons->actions())
         a->setChecked(false);
@@ -1153,7 +1232,7 @@ void TMainForm::ToolButton11Click() {
 void TMainForm::DeleteallsingleMarkers1Click() {
     TChildForm* child = ActiveChild();
     if (!child) return;
-    child->View()->DrawNow([&](DocumentView& v) { child->Document().DeleteAllSingleMarkers(&v); });
+    child->ShowChange(child->Document().DeleteAllSingleMarkers());
 }
 
 // ---------------------------------------------------------------------------------------------

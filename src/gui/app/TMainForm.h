@@ -47,6 +47,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QAction *Open1, *Close1, *Save1, *SaveAs1, *PrintSetup1, *Print1, *Preferences1, *Exit1;
     std::array<QAction*, RecentFiles::kCount> MFileItems;  // N12, N21, N31, N41
     QAction* N11;                                          // the separator below them
+    QAction *Undo1, *Redo1;  // Edit > Undo and Redo, naming the change they take back or make again
     QAction* PastePicture1;  // Edit > Paste Picture: enabled while the clipboard holds a picture
     QAction *ZoomIn1, *ZoomOut1, *N3, *Redraw1;
     QAction *LinearLinear1, *LogLinear1, *LinearLog1, *LogLog1;
@@ -119,10 +120,13 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void ShowStatus(int panel, const QString& text) override;
     Dialogs& HostDialogs() override { return dialogs_; }
     void ZoomDocument(TChildForm& child, bool in) override;
+    void DocumentEdited(TChildForm& child) override;
 
   public slots:
     void Open1Click();
     void PastePicture1Click();
+    void Undo1Click();
+    void Redo1Click();
     void Close1Click();
     void Save1Click();
     void SaveAs1Click();
@@ -185,6 +189,10 @@ class TMainForm : public QMainWindow, public DocumentHost {
     static Transfer TransferOf(const QMimeData* data);
     void OpenTransfer(const Transfer& transfer);
     void ClipboardChanged();
+    // The Edit menu's undo and redo follow the active document's history.
+    void UpdateUndoItems();
+    // Undo (true) or redo in the active document, shown and listed as ordinary editing would.
+    void StepHistory(bool back);
     // A document (or one that failed to load, without a window) is gone: its path enters the recent
     // files, the last one resets the side panel, and the editing-mode buttons are released.
     void DocumentGone(const std::string& fullPath, bool hasWindow);

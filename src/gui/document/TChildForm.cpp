@@ -104,6 +104,11 @@ void TChildForm::FormPaint() {
     view_->Repaint();
 }
 
+void TChildForm::ShowChange(const DisplayChange& change) {
+    view_->Show(change);
+    host_.DocumentEdited(*this);
+}
+
 void TChildForm::FormActivate() {
     doc_->Memo = host_.ListingMemo();
     const double values[4] = {doc_->XMin, doc_->XMax, doc_->YMin, doc_->YMax};
@@ -122,10 +127,10 @@ void TChildForm::FormActivate() {
 }
 
 void TChildForm::FormDeactivate() {
-    double* values[4] = {&doc_->XMin, &doc_->XMax, &doc_->YMin, &doc_->YMax};
     for (int tag = 1; tag <= 4; ++tag)
         if (QLineEdit* edit = host_.ScaleEdit(tag))
-            *values[tag - 1] = StrToFloatOrZero(edit->text().toStdString());
+            doc_->SetScaleValue(tag, StrToFloatOrZero(edit->text().toStdString()), false);
+    doc_->CommitScaleValues();
     if (doc_->Memo == host_.ListingMemo()) doc_->Memo = nullptr;
 }
 
@@ -155,14 +160,15 @@ QString DataPointText(const TDataPoint& d, const char* between) {
 
 int TChildForm::HitMarker(TPoint p) const {
     const double z = doc_->ZoomFactor();
-    for (std::size_t k = 0; k < doc_->MarkerList.size(); ++k)
-        if (doc_->MarkerList[k]->HitTest(p, z)) return int(k);
+    for (std::size_t k = 0; k < doc_->MarkerList().size(); ++k)
+        if (doc_->MarkerList()[k]->HitTest(p, z)) return int(k);
     return -1;
 }
 
 void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
     PlotDocument& d = *doc_;
-    if (d.PopupIndex >= 0) {  // a context menu was closed without a command: this press only ends it
+    d.UndoHistory().BreakMerge();  // nudges before the press and after it are changes of their own
+    if (d.PopupIndex >= 0) {       // a context menu was closed without a command: this press only ends it
         d.PopupIndex = -1;
         return;
     }
@@ -176,7 +182,7 @@ void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
     if (d.DeleteSeriesMode && button == Qt::LeftButton) {
         for (std::size_t i = 0; i < d.DataSeries.size(); ++i)
             if (d.DataSeries[i]->HitTest(p)) {
-                view_->DrawNow([&](DocumentView& v) { d.DeleteSeries(int(i), &v); });
+                ShowChange(d.DeleteSeries(int(i)));
                 break;
             }
         return;
@@ -189,27 +195,27 @@ void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
             OpenMarkerMenu(k, x, y);
             return;
         }
-        TMarker* m = d.MarkerList[std::size_t(k)];
-        view_->DrawNow([&](DocumentView& v) { d.Select(m, &v); });
+        TMarker* m = d.MarkerList()[std::size_t(k)];
+        view_->Show(d.Select(m));
         int series = 0, slot = 0;
         if (d.DeletePointMode) {
             if (d.FindSeriesMarker(m, series, slot) && d.DataSeries[std::size_t(series)]->Count() > 2)
-                view_->DrawNow([&](DocumentView& v) { d.DeleteSeriesPoint(series, slot, &v); });
+                ShowChange(d.DeleteSeriesPoint(series, slot));
         } else if (d.DeleteSingleMode) {
             slot = d.SingleMarkerSlot(m);
-            if (slot >= 0) view_->DrawNow([&](DocumentView& v) { d.DeleteSingleMarker(slot, &v); });
+            if (slot >= 0) ShowChange(d.DeleteSingleMarker(slot));
         } else {
-            d.DragIndex = k;
+            d.BeginDrag(k);
         }
         return;
     }
 
     if (button != Qt::LeftButton) return;
     if (d.AddPointMode) {
-        view_->DrawNow([&](DocumentView& v) { d.AddPointToNearestSeries(p, &v); });
+        ShowChange(d.AddPointToNearestSeries(p));
     } else if (d.AddSingleMode) {
         d.DragIndex = -1;
-        view_->DrawNow([&](DocumentView& v) { d.AddSingleMarker(p, &v); });
+        ShowChange(d.AddSingleMarker(p));
     }
 }
 
@@ -260,12 +266,12 @@ void TChildForm::MarkerMouseMove(int x, int y) {
     if (d.DragIndex >= 0) AutoScroll(x, y);
     if (d.DragIndex >= 0 && d.InsidePicture(x, y)) {
         const TPoint p = d.WindowToPicture(x, y);
-        view_->DrawNowChanged([&](DocumentView& v) { return d.DragTo(p, v); });
+        view_->Show(d.DragTo(p));
         QToolTip::hideText();
     } else {
         const int k = HitMarker(d.WindowToPicture(x, y));
         if (k >= 0) {
-            const TDataPoint at = d.ConvertXY(d.MarkerList[std::size_t(k)]->Position());
+            const TDataPoint at = d.ConvertXY(d.MarkerList()[std::size_t(k)]->Position());
             QToolTip::showText(view_->mapToGlobal(QPoint(x, y)), "(" + DataPointText(at, " , ") + ")", view_);
         } else {
             QToolTip::hideText();
@@ -275,7 +281,9 @@ void TChildForm::MarkerMouseMove(int x, int y) {
 }
 
 void TChildForm::MarkerMouseUp() {
-    doc_->DragIndex = -1;
+    const bool dragging = doc_->DragIndex >= 0;
+    doc_->EndDrag();
+    if (dragging) host_.DocumentEdited(*this);
 }
 
 // The arrow keys move the selected marker by one picture pixel, with Shift by ten, as a drag would;
@@ -298,13 +306,13 @@ bool TChildForm::KeyPress(QKeyEvent& event) {
             break;
         case Qt::Key_Escape:
             if (!d.Selected) return false;
-            view_->DrawNow([&](DocumentView& v) { d.Select(nullptr, &v); });
+            view_->Show(d.Select(nullptr));
             return true;
         default:
             return false;
     }
     const int steps = event.modifiers() & Qt::ShiftModifier ? 10 : 1;
-    view_->DrawNowChanged([&](DocumentView& v) { return d.NudgeSelected(dx, dy, steps, v); });
+    ShowChange(d.NudgeSelected(dx, dy, steps));
     return true;
 }
 
@@ -323,7 +331,7 @@ void TChildForm::Wheel(QWheelEvent& event) {
 
 void TChildForm::OpenMarkerMenu(int k, int x, int y) {
     PlotDocument& d = *doc_;
-    const TMarker* m = d.MarkerList[std::size_t(k)];
+    const TMarker* m = d.MarkerList()[std::size_t(k)];
     const TDataPoint at = d.ConvertXY(m->Position());
     X1->setText("X: " + QString::fromStdString(FloatToSigStr(at.X)));
     Y1->setText("Y: " + QString::fromStdString(FloatToSigStr(at.Y)));
@@ -369,37 +377,34 @@ void TChildForm::Delete1Click() {
     PlotDocument& d = *doc_;
     const int k = d.PopupIndex;
     d.PopupIndex = -1;
-    if (k <= 3 || k >= int(d.MarkerList.size())) return;
-    const TMarker* m = d.MarkerList[std::size_t(k)];
+    if (k <= 3 || k >= int(d.MarkerList().size())) return;
+    const TMarker* m = d.MarkerList()[std::size_t(k)];
     int series = 0, slot = 0;
-    view_->DrawNow([&](DocumentView& v) {
-        if (d.FindSeriesMarker(m, series, slot)) {
-            if (d.DataSeries[std::size_t(series)]->Count() > 2) {
-                d.DeleteSeriesPoint(series, slot, &v);
-                return;
-            }
-        } else if ((slot = d.SingleMarkerSlot(m)) >= 0) {
-            d.DeleteSingleMarker(slot, &v);
+    if (d.FindSeriesMarker(m, series, slot)) {
+        if (d.DataSeries[std::size_t(series)]->Count() > 2) {
+            ShowChange(d.DeleteSeriesPoint(series, slot));
             return;
         }
-        // Nothing to delete: painted and listed all the same.
-        d.FormPaint(v);
-        d.UpDateMemo(0);
-    });
+    } else if ((slot = d.SingleMarkerSlot(m)) >= 0) {
+        ShowChange(d.DeleteSingleMarker(slot));
+        return;
+    }
+    // Nothing to delete: painted and listed all the same.
+    d.UpDateMemo(0);
+    view_->Show(DisplayChange{{}, true});
 }
 
 void TChildForm::Color1Click() {
     PlotDocument& d = *doc_;
     const int k = d.PopupIndex;
-    if (k > 3 && k < int(d.MarkerList.size())) {
+    if (k > 3 && k < int(d.MarkerList().size())) {
         if (const std::optional<QColor> chosen = host_.HostDialogs().ChooseColor(this, lastColor_)) {
             lastColor_ = *chosen;
             const TColor color =
                 RGB(std::uint8_t(chosen->red()), std::uint8_t(chosen->green()), std::uint8_t(chosen->blue()));
-            TMarker& m = *d.MarkerList[std::size_t(k)];
-            view_->DrawNow([&](DocumentView& v) { d.SetMarkerColor(m, color, &v); });
+            ShowChange(d.SetMarkerColor(*d.MarkerList()[std::size_t(k)], color));
         }
-        d.Modified = true;
+        d.MarkChanged();
     }
     d.PopupIndex = -1;
 }
@@ -408,14 +413,13 @@ void TChildForm::Name1Click() {
     PlotDocument& d = *doc_;
     const int k = d.PopupIndex;
     d.PopupIndex = -1;
-    if (k <= 3 || k >= int(d.MarkerList.size())) return;
-    const TPoint at = d.MarkerList[std::size_t(k)]->Position();
-    for (auto& series : d.DataSeries) {
-        if (!series->HitTest(at)) continue;
+    if (k <= 3 || k >= int(d.MarkerList().size())) return;
+    const TPoint at = d.MarkerList()[std::size_t(k)]->Position();
+    for (std::size_t i = 0; i < d.DataSeries.size(); ++i) {
+        if (!d.DataSeries[i]->HitTest(at)) continue;
         const QString name = host_.HostDialogs().InputBox(
-            this, "Curvana", "Enter DataSeries Name:", QString::fromStdString(series->Name));
-        series->Name = name.toStdString();
-        d.UpDateMemo(1);
+            this, "Curvana", "Enter DataSeries Name:", QString::fromStdString(d.DataSeries[i]->Name));
+        ShowChange(d.RenameSeries(int(i), name.toStdString()));
         return;
     }
 }
@@ -425,9 +429,8 @@ void TChildForm::X1Click(int tag) {
     const int k = d.PopupIndex;
     d.PopupIndex = -1;
     // A box corner's values are those of the scale itself: shown, not typed.
-    if (k <= 3 || k >= int(d.MarkerList.size())) return;
-    TMarker& m = *d.MarkerList[std::size_t(k)];
-    TDataPoint value = d.ConvertXY(m.Position());
+    if (k <= 3 || k >= int(d.MarkerList().size())) return;
+    TDataPoint value = d.ConvertXY(d.MarkerList()[std::size_t(k)]->Position());
     QAction* item = tag == 1 ? X1 : Y1;
     const QString text = host_.HostDialogs().InputBox(
         this, "Curvana", tag == 1 ? "Enter X-value:" : "Enter Y-value:", item->text().mid(3, 99));
@@ -438,9 +441,7 @@ void TChildForm::X1Click(int tag) {
         QApplication::beep();
     const TPoint p = d.DeConvertXY(value);
     if (p.X < 0 || p.X > d.Picture.Width() || p.Y < 0 || p.Y > d.Picture.Height()) return;
-    m.SetPosition(p);
-    view_->DrawNow([&](DocumentView& v) { d.FormPaint(v); });
-    d.UpDateMemo(1);
+    ShowChange(d.MoveMarker(k, p, tag == 1 ? "Set X Value" : "Set Y Value"));
 }
 
 }  // namespace curvana

@@ -37,6 +37,8 @@ class DocumentHost {
     virtual Dialogs& HostDialogs() = 0;
     // The View menu's zoom in (true) or out (false), for this document.
     virtual void ZoomDocument(class TChildForm& child, bool in) = 0;
+    // The document changed (or may have): the Edit menu's undo and redo follow it.
+    virtual void DocumentEdited(class TChildForm& child) = 0;
 };
 
 // One plot document window: a picture with its calibration, markers and listing, shown at its zoom
@@ -62,6 +64,8 @@ class TChildForm : public QMdiSubWindow {
     // for it, keeps it inside that area, and repaints.
     void StretchB();
     void FormPaint();
+    // Shows what an edit changed, and lets the main window follow the change.
+    void ShowChange(const DisplayChange& change);
 
     // The mouse in the client area, in client pixels.
     void MarkerMouseDown(Qt::MouseButton button, int x, int y);

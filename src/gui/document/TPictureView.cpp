@@ -55,16 +55,6 @@ void TPictureView::Render(const QRect& area) {
     dirty_ = false;
 }
 
-void TPictureView::DrawNow(const std::function<void(DocumentView&)>& step) {
-    if (raster_.Empty()) {
-        QRect area = VisibleArea();
-        Render(area.isEmpty() ? QRect(0, 0, 1, 1) : area);
-    }
-    DocumentView view{*canvas_, rasterRect_.x(), rasterRect_.y()};
-    step(view);
-    update(rasterRect_);
-}
-
 void TPictureView::DrawNowChanged(const std::function<TRect(DocumentView&)>& step) {
     const bool fresh = raster_.Empty();
     if (fresh) {
@@ -84,6 +74,11 @@ void TPictureView::DrawNowChanged(const std::function<TRect(DocumentView&)>& ste
         QPoint(edge(changed.Left, raster.width()), edge(changed.Top, raster.height())),
         QPoint(edge(changed.Right, raster.width()) - 1, edge(changed.Bottom, raster.height()) - 1));
     if (area.isValid()) update(area.translated(rasterRect_.topLeft()));
+}
+
+void TPictureView::Show(const DisplayChange& change) {
+    if (change.Empty()) return;
+    DrawNowChanged([&](DocumentView& view) { return doc_.Redraw(change, view); });
 }
 
 void TPictureView::paintEvent(QPaintEvent* event) {

@@ -30,11 +30,11 @@ class TPictureView : public QWidget {
     // The colour shown at a client position (black outside the raster), for tests and hints.
     TColor ClientPixel(int x, int y) const;
 
+    // Redraws what an edit changed at once and shows it.
+    void Show(const DisplayChange& change);
     // Lets a step draw straight onto the raster kept from the last paint (made first if there is
-    // none yet) and shows the result, without painting the rest again.
-    void DrawNow(const std::function<void(DocumentView&)>& step);
-    // As DrawNow, for a step that tells which part of the canvas it changed: only that part is
-    // shown anew.
+    // none yet); the step tells which part of the canvas it changed, and only that part is shown
+    // anew.
     void DrawNowChanged(const std::function<TRect(DocumentView&)>& step);
 
     // Where the mouse and wheel events of the client area go, in client pixels.
