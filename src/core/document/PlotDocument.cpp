@@ -771,27 +771,24 @@ DisplayChange PlotDocument::NudgeSelected(int dx, int dy, int steps) {
     }
     if (k <= 3 && !Box.CanMoveTo(k + 1, to.X, to.Y)) to = from;
     if (to == from) return {};
-    const DisplayChange shown =
-        Perform(edit::Move{k, from, to, true}, k <= 3 ? "Move Box Corner" : "Move Marker");
-    return shown;
+    return Perform(edit::Move{k, from, to, true}, k <= 3 ? "Move Box Corner" : "Move Marker");
 }
 
 bool PlotDocument::Undo(DisplayChange& shown) {
-    EndDrag();
-    CommitScaleValues();
-    PopupIndex = -1;
-    if (!history_.CanUndo()) return false;
-    shown = Apply(history_.StepBack().Change, false);
-    SettleModified();
-    return true;
+    return StepHistory(false, shown);
 }
 
 bool PlotDocument::Redo(DisplayChange& shown) {
+    return StepHistory(true, shown);
+}
+
+bool PlotDocument::StepHistory(bool forward, DisplayChange& shown) {
+    // A drag or a scale value not yet recorded is recorded first: it is the latest change.
     EndDrag();
     CommitScaleValues();
     PopupIndex = -1;
-    if (!history_.CanRedo()) return false;
-    shown = Apply(history_.StepForward().Change, true);
+    if (!(forward ? history_.CanRedo() : history_.CanUndo())) return false;
+    shown = Apply((forward ? history_.StepForward() : history_.StepBack()).Change, forward);
     SettleModified();
     return true;
 }

@@ -205,6 +205,7 @@ class PlotDocument {
     DisplayChange PlaceMarker(int index, TPoint p);
     // Makes a change as an edit: applied, recorded under name, the document marked changed.
     DisplayChange Perform(edit::Change change, const char* name);
+    bool StepHistory(bool forward, DisplayChange& change);
     // After an undo or redo: changed unless at the file's state.
     void SettleModified();
     bool DragMoved() const;
