@@ -147,6 +147,20 @@ TEST(PlotDocumentTest, ListingFollowsTheDocument) {
     EXPECT_TRUE(memo.lines.empty());
     EXPECT_TRUE(doc->Modified);
     EXPECT_EQ(doc->MarkerList.size(), 4u);
+
+    // A frame seen at an angle, its top edge half as long as the bottom: the point halfway between
+    // the edges on the picture lies a third of the way up the plane
+    // (80 / 3 = 26.66…, cut to three digits).
+    doc->Box.SetCorner(60, 10, 3);
+    doc->Box.SetCorner(140, 10, 4);
+    doc->AddSingleMarker({100, 50}, nullptr);
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"Single Markers", "80 , 40"}));
+    doc->Modified = false;
+    EXPECT_FALSE(doc->SetCalibrationMethod(CalibrationMethod::Bilinear));
+    EXPECT_FALSE(doc->Modified);
+    EXPECT_TRUE(doc->SetCalibrationMethod(CalibrationMethod::Perspective));
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"Single Markers", "80 , 26.6"}));
+    EXPECT_TRUE(doc->Modified);
 }
 
 TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {

@@ -193,7 +193,15 @@ Calibration PlotDocument::CurrentCalibration() const {
     c.YMin = YMin;
     c.YMax = YMax;
     c.type = ChosenPlotType;
+    c.method = Method;
     return c;
+}
+
+bool PlotDocument::SetCalibrationMethod(CalibrationMethod method) {
+    if (method == Method) return false;
+    Method = method;
+    UpDateMemo(1);
+    return true;
 }
 
 TDataPoint PlotDocument::ConvertXY(TPoint p) const {

@@ -47,6 +47,8 @@ class PlotDocument {
     TMarker* Selected = nullptr;
     bool IgnoreClick = false;
     double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
+    // How the box converts (Plot > Calibration); bilinear unless the user or the project says otherwise.
+    CalibrationMethod Method = CalibrationMethod::Bilinear;
     Bitmap Picture;
     Bitmap ZoomedPicture;
     std::int32_t ZoomLevel = 0;
@@ -100,6 +102,9 @@ class PlotDocument {
     bool InsidePicture(std::int64_t x, std::int64_t y) const;
 
     Calibration CurrentCalibration() const;
+    // Switches the conversion method; when it changes, the listing follows and the document is
+    // modified. Returns whether it changed.
+    bool SetCalibrationMethod(CalibrationMethod method);
     TDataPoint ConvertXY(TPoint p) const;
     TPoint DeConvertXY(TDataPoint v) const;
 
