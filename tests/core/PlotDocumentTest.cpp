@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "document/CalibrationGrid.h"
 #include "document/PlotDocument.h"
 #include "platform/RasterCanvas.h"
 #include "support/RasterTestSupport.h"
@@ -266,6 +268,27 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{20, 90}));
     doc->DragTo({25, 95}, view);
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{25, 95}));
+
+    // With the calibration grid shown, a corner's drag moves every grid line, also those near the
+    // far corner, with both methods.
+    ShowCalibrationGrid = true;
+    doc->Box.SetCorner(150, 90, 2);
+    doc->Box.SetCorner(20, 30, 3);
+    doc->Box.SetCorner(190, 2, 4);
+    for (CalibrationMethod method : {CalibrationMethod::Bilinear, CalibrationMethod::Perspective}) {
+        doc->SetCalibrationMethod(method);
+        doc->DragIndex = -1;
+        doc->FormPaint(view);
+        ASSERT_FALSE(test::PixelsOfColor(raster, kGridColor).empty());
+        doc->DragIndex = 0;
+        doc->DragTo({method == CalibrationMethod::Bilinear ? 5 : 25, 95}, view);
+        doc->DragIndex = -1;
+        doc->FormPaint(expectedView);
+        for (int y = 0; y < 121; ++y)
+            for (int x = 0; x < 221; ++x)
+                ASSERT_EQ(raster.PixelColor(x, y), expected.PixelColor(x, y)) << x << "," << y << int(method);
+    }
+    ShowCalibrationGrid = false;
     MSize = saved;
 }
 
@@ -323,8 +346,10 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             d.DragIndex = -1;
         });
     steps.insert(steps.end(), std::begin(then), std::end(then));
-    for (int zoomIns : {0, 1}) {
+    // The last round shows the calibration grid too.
+    for (int zoomIns : {0, 1, 2}) {
         for (const std::int64_t originY : {0, 37}) {
+            ShowCalibrationGrid = zoomIns == 2;
             auto doc = NewDocument(120, 90);
             for (int y = 0; y < 90; ++y)
                 for (int x = 0; x < 120; ++x)
@@ -333,7 +358,9 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             const TPoint corners[4] = {{97, 60}, {117, 60}, {97, 20}, {117, 20}};
             for (int n = 1; n <= 4; ++n)
                 doc->Box.Marker(n).SetPosition(corners[n - 1]);
-            for (int i = 0; i < zoomIns; ++i)
+            doc->XMax = 10;
+            doc->YMax = 4;
+            for (int i = 0; i < std::min(zoomIns, 1); ++i)
                 ASSERT_TRUE(doc->ZoomIn());
             doc->AddSeries({5, 10}, {80, 80}, nullptr);  // markers 4, 5
             doc->AddSeries({5, 80}, {80, 10}, nullptr);  // markers 6, 7
@@ -368,6 +395,7 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             }
         }
     }
+    ShowCalibrationGrid = false;
     MSize = saved;
 }
 

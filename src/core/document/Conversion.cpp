@@ -187,7 +187,7 @@ bool PerspectiveFractions(const Calibration& cal, TPoint p, Fractions& f) {
 
 // The fraction of an axis that a value stands at, in the axis' linear stand-in (LogAxisPosition):
 // 0 on an axis whose bounds are equal or whose range overflows.
-Real AxisFraction(double position, double min, double max) {
+Real PositionFraction(double position, double min, double max) {
     if (max == min) return 0;
     const Real t = (Real(position) - Real(min)) / (Real(max) - Real(min));
     return std::isfinite(double(t)) ? t : 0;
@@ -241,6 +241,11 @@ TPlanePoint BoxPosition(const Calibration& cal, double u, double v) {
     return Position(cal, u, v);
 }
 
+double AxisFraction(bool linear, double min, double max, double value) {
+    const double position = linear ? value : LogAxisPosition(min, max, value);
+    return std::isfinite(position) ? double(PositionFraction(position, min, max)) : position;
+}
+
 TPoint DeConvertXY(const Calibration& cal, TDataPoint value) {
     double x = IsXLinear(cal.type) ? value.X : LogAxisPosition(cal.XMin, cal.XMax, value.X);
     double y = IsYLinear(cal.type) ? value.Y : LogAxisPosition(cal.YMin, cal.YMax, value.Y);
@@ -248,7 +253,7 @@ TPoint DeConvertXY(const Calibration& cal, TDataPoint value) {
     if (!std::isfinite(x) || !std::isfinite(y)) return cal.corner[0];
 
     const TPlanePoint p =
-        Position(cal, AxisFraction(x, cal.XMin, cal.XMax), AxisFraction(y, cal.YMin, cal.YMax));
+        Position(cal, PositionFraction(x, cal.XMin, cal.XMax), PositionFraction(y, cal.YMin, cal.YMax));
     // Opposite infinities in the twist term of an extreme value have no direction.
     if (std::isnan(p.X) || std::isnan(p.Y)) return cal.corner[0];
     return {ToPixel(p.X), ToPixel(p.Y)};

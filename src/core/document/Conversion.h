@@ -63,4 +63,9 @@ struct TPlanePoint {
 };
 TPlanePoint BoxPosition(const Calibration& cal, double u, double v);
 
+// The fraction of an axis from min (0) to max (1) at which a value stands, linearly or on the
+// logarithmic scale; NaN for a value with no place on the axis (not positive on a logarithmic one),
+// 0 when the bounds are equal or the axis has no values.
+double AxisFraction(bool linear, double min, double max, double value);
+
 }  // namespace curvana

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "document/CalibrationGrid.h"
 #include "document/Zoom.h"
 #include "platform/NumberText.h"
 
@@ -153,6 +154,9 @@ void PlotDocument::DrawSelection(DocumentView& view) const {
 void PlotDocument::PaintAll(DocumentView& view) {
     PaintSurround(view);
     view.canvas.Draw(OffsetX(view), OffsetY(view), ZoomedPicture);
+    if (ShowCalibrationGrid)
+        DrawCalibrationGrid(view.canvas, CurrentCalibration(), OffsetX(view), OffsetY(view), ZoomFactor(),
+                            ZoomedPicture.Width(), ZoomedPicture.Height());
     DrawMarkers(view);
     DrawSelection(view);
 }
@@ -451,7 +455,11 @@ TRect PlotDocument::DragTo(TPoint p, DocumentView& view) {
     // that a step costs what the marker covers, not what the window shows.
     const TRect before = MarkerArea(DragIndex, view);
     m.SetPosition(p);
-    const TRect changed = Unite(before, MarkerArea(DragIndex, view));
+    TRect changed = Unite(before, MarkerArea(DragIndex, view));
+    // A corner moves the whole calibration grid.
+    if (corner && ShowCalibrationGrid)
+        changed = Unite(changed, {OffsetX(view), OffsetY(view), OffsetX(view) + ZoomedPicture.Width(),
+                                  OffsetY(view) + ZoomedPicture.Height()});
     RedrawArea(changed, view);
     UpDateMemo(1);
     return changed;
