@@ -165,6 +165,37 @@ TEST(PlotDocumentTest, ListingFollowsTheDocument) {
     EXPECT_TRUE(doc->Modified);
 }
 
+TEST(PlotDocumentTest, PastedCalibrationFollowsTheCornerRules) {
+    const struct {
+        TPoint given[4];
+        TPoint placed[4];  // corners 1 to 4 after pasting onto a 200 by 100 picture
+    } cases[] = {
+        {{{30, 80}, {170, 85}, {25, 15}, {160, 20}}, {{30, 80}, {170, 85}, {25, 15}, {160, 20}}},
+        // Given in another order: assigned by where they lie.
+        {{{160, 20}, {25, 15}, {170, 85}, {30, 80}}, {{30, 80}, {170, 85}, {25, 15}, {160, 20}}},
+        // From a larger picture: clipped to the last row and column.
+        {{{-40, 150}, {400, 150}, {-40, -7}, {400, -7}}, {{0, 99}, {199, 99}, {0, 0}, {199, 0}}},
+    };
+    for (const auto& c : cases) {
+        VectorLineSink memo;
+        auto doc = NewDocument(200, 100, &memo);
+        doc->AddSingleMarker({100, 50}, nullptr);
+        doc->Modified = false;
+        Calibration cal{{c.given[0], c.given[1], c.given[2], c.given[3]}, -1, 1, 2, 4};
+        cal.method = CalibrationMethod::Perspective;
+        doc->PasteCalibration(cal);
+        for (int n = 1; n <= 4; ++n)
+            EXPECT_EQ(doc->Box.Marker(n).Position(), c.placed[n - 1]) << n;
+        EXPECT_EQ(doc->XMin, -1);
+        EXPECT_EQ(doc->XMax, 1);
+        EXPECT_EQ(doc->YMin, 2);
+        EXPECT_EQ(doc->YMax, 4);
+        EXPECT_EQ(doc->Method, CalibrationMethod::Perspective);
+        EXPECT_TRUE(doc->Modified);
+        EXPECT_EQ(memo.lines[1], ListingLine(doc->ConvertXY({100, 50})));
+    }
+}
+
 TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
     auto doc = NewDocument(200, 100);
     doc->AddSeries({36, 82}, {100, 50}, nullptr);

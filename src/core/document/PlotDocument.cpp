@@ -1,6 +1,7 @@
 #include "document/PlotDocument.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -206,6 +207,21 @@ bool PlotDocument::SetCalibrationMethod(CalibrationMethod method) {
     Method = method;
     UpDateMemo(1);
     return true;
+}
+
+void PlotDocument::PasteCalibration(const Calibration& cal) {
+    std::array<std::int32_t, 4> xs, ys;
+    for (std::size_t k = 0; k < 4; ++k) {
+        xs[k] = std::clamp<std::int32_t>(cal.corner[k].X, 0, std::max(0, Picture.Width() - 1));
+        ys[k] = std::clamp<std::int32_t>(cal.corner[k].Y, 0, std::max(0, Picture.Height() - 1));
+    }
+    Box.PlaceCorners(xs, ys);
+    XMin = cal.XMin;
+    XMax = cal.XMax;
+    YMin = cal.YMin;
+    YMax = cal.YMax;
+    Method = cal.method;
+    UpDateMemo(1);
 }
 
 TDataPoint PlotDocument::ConvertXY(TPoint p) const {

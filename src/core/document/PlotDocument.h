@@ -105,6 +105,10 @@ class PlotDocument {
     // Switches the conversion method; when it changes, the listing follows and the document is
     // modified. Returns whether it changed.
     bool SetCalibrationMethod(CalibrationMethod method);
+    // Takes over another calibration's corners, scale values and method, as one change: corners
+    // outside the picture are moved to its nearest pixel, and the corners are assigned by their
+    // geometry as a project's are. The listing follows and the document is modified.
+    void PasteCalibration(const Calibration& cal);
     TDataPoint ConvertXY(TPoint p) const;
     TPoint DeConvertXY(TDataPoint v) const;
 
