@@ -285,6 +285,7 @@ void TMainForm::CreateMenus() {
     help->setShortcut(QKeySequence(Qt::Key_F1));
     addAction(help);
     connect(help, &QAction::triggered, this, &TMainForm::ShowHelpContents);
+    CreateCalibrationItems();
 }
 
 void TMainForm::CreateToolBar() {
@@ -948,6 +949,7 @@ void TMainForm::ResetPanel() {
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4})
         edit->setText("0");
     Memo1->Clear();
+    SyncCalibrationMenu();
 }
 
 void TMainForm::ReleaseModeButtons() {
@@ -969,6 +971,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
     active_ = entered;
     entered->FormActivate();
     ShowEditingMode(entered->Document());
+    SyncCalibrationMenu();
     UpdateWindowMenu();
 }
 
@@ -1009,12 +1012,14 @@ void TMainForm::EditChange(int tag) {
     double* values[4] = {&doc.XMin, &doc.XMax, &doc.YMin, &doc.YMax};
     *values[tag - 1] = StrToFloatOrZero(edit->text().toStdString());
     doc.UpDateMemo(1);
+    RepaintGrid();
 }
 
 void TMainForm::PlotType(QAction* item) {
     item->setChecked(true);
     ChosenPlotType = curvana::PlotType(item->data().toInt());
     if (TChildForm* child = ActiveChild()) child->Document().UpDateMemo(1);
+    RepaintGrid();
 }
 
 void TMainForm::SyncPlotTypeMenu() {
