@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 
 #include "MainFormFixture.h"
@@ -125,6 +126,28 @@ TEST_F(CalibrationTest, GridShowsTheConversionAndFollowsTheBox) {
     form.CalibrationGrid1->trigger();
     EXPECT_EQ(Shown({75, 37}), clWhite);
     EXPECT_EQ(StoredValue("CalibrationGrid"), "0");
+}
+
+// The marker menu's X: item on a box turned by about 3°: corner 1 (22, 92), 2 (182, 84), 3 (18, 12),
+// 4 (178, 4), a parallelogram whose map is (22, 92) + u·(160, -8) + v·(-4, -80). The marker at
+// (100, 50) stands at v = 0.47506; X = 120 is u = 0.75, so it goes to (22 + 120 - 1.90, 92 - 6 - 38.00)
+// = (140.1, 48.0), and not to the (142, 54) that the box's bottom and left edges alone would give.
+TEST_F(CalibrationTest, TypedValuesLandWhereTheySay) {
+    TMainForm& form = StartQuietly();
+    Calibrate(form);
+    const TPoint corners[] = {{22, 92}, {182, 84}, {18, 12}, {178, 4}};
+    for (int n = 1; n <= 4; ++n)
+        child->Document().Box.SetCorner(corners[n - 1].X, corners[n - 1].Y, n);
+    for (CalibrationMethod method : {CalibrationMethod::Bilinear, CalibrationMethod::Perspective}) {
+        child->Document().SetCalibrationMethod(method);
+        child->Document().SingleMarkers[0]->SetPosition({100, 50});
+        child->PopupExec = [&](QMenu&, const QPoint&) { return child->X1; };
+        dialogs.inputs = {QString("120")};
+        QTest::mousePress(child->View(), Qt::RightButton, {}, QPoint(110, 60));
+        QTest::mouseRelease(child->View(), Qt::RightButton, {}, QPoint(110, 60));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(child->Document().SingleMarkers[0]->Position(), (TPoint{140, 48})) << int(method);
+    }
 }
 
 TEST_F(CalibrationTest, GridChoiceIsRememberedAtStartUp) {
