@@ -28,8 +28,10 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
         anchors.insert(it.next().captured(1));
     for (int context = 501; context <= 532; ++context)
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
-    for (const char* topic : {"540", "550", "551"})  // Open Page, Undo, Redo
+    for (const char* topic : {"540", "556", "557"})  // Open Page, Undo, Redo
         EXPECT_TRUE(anchors.contains(topic)) << topic;
+    for (int context = 550; context <= 553; ++context)  // calibration method, grid, copy and paste
+        EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
     EXPECT_TRUE(anchors.contains("contents"));
     EXPECT_TRUE(anchors.contains("index"));
     // Every link inside the file leads somewhere.
@@ -54,6 +56,9 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
         {form.File1, form.Save1, "503"},
         {form.Help1, form.About1, "531"},
         {form.EditMenu1, form.PastePicture1, "532"},
+        {form.Zoom1, form.CalibrationGrid1, "551"},
+        {form.EditMenu1, form.CopyCalibration1, "552"},
+        {form.Calibration1, form.Perspective1, "550"},
     };
     for (const Case& c : cases) {
         c.menu->popup(form.mapToGlobal(QPoint(20, 20)));
