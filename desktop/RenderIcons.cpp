@@ -4,13 +4,16 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "app/ImageList.h"
 
 int main(int argc, char* argv[]) {
-    // A build step needs no display.
+    // A build step needs no display, nor the session's runtime folder.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     QGuiApplication app(argc, argv);
     const QStringList args = QGuiApplication::arguments();
     if (args.size() < 4) {
