@@ -8,8 +8,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Morvane)
 set(CPACK_PACKAGE_CONTACT Morvane)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "digitizer of plotted graphs")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Curvana reads the data values back out of a picture of a plotted graph: a scan or screenshot of a chart, a PNG, JPEG, TIFF, WebP, GIF or bitmap picture, or a page of a PDF document. Calibrate the axes with a box that may be skewed or seen in perspective, lay series of markers along the curves, and export the values to a worksheet or to text.\n\nThe package holds the desktop program curvana and the command-line tool curvana-cli.")
+# The long description: one string, its lines as Debian shows them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Curvana reads the data values back out of a picture of a plotted graph: a scan\n"
+       "or screenshot of a chart in a PNG, JPEG, TIFF, WebP, GIF or bitmap file, or a\n"
+       "page of a PDF document. Calibrate the axes with a box that may be skewed or\n"
+       "seen in perspective, lay series of markers along the curves, and export the\n"
+       "values to a worksheet or to text.\n"
+       "\n"
+       "The package holds the desktop program curvana and the command-line tool\n"
+       "curvana-cli.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
