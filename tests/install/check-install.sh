@@ -81,6 +81,10 @@ done
 for t in $types; do
     entry MimeType | tr ';' '\n' | grep -qx "$t" || fail "MimeType lacks $t"
 done
+# The metainfo names the same types.
+[ "$(entry MimeType | tr ';' '\n' | sed '/^$/d' | sort)" = \
+    "$(sed -n 's|.*<mediatype>\(.*\)</mediatype>.*|\1|p' "$root/usr/share/metainfo/$id.metainfo.xml" | sort)" ] ||
+    fail "the desktop entry's MimeType and the metainfo's mediatypes differ"
 
 # The project type: by name and by content, and pictures keep their own types.
 mime=$work/share/mime
