@@ -5,12 +5,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <utility>
 
 #include "MainFormFixture.h"
 #include "about/TAboutBox.h"
 #include "about/TDigitizeAnimation.h"
+#include "app/ProgramFiles.h"
 #include "app/THelpForm.h"
 
 namespace curvana::test {
@@ -39,6 +42,34 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
     for (auto it = link.globalMatch(html); it.hasNext();) {
         const QString target = it.next().captured(1);
         EXPECT_TRUE(anchors.contains(target)) << target.toStdString();
+    }
+}
+
+// The program finds its help file beside itself, else in the data folder of the tree it is
+// installed in, wherever that tree lies.
+TEST(HelpFileTest, IsFoundBesideTheProgramOrInItsInstalledDataFolder) {
+    struct Case {
+        bool beside, installed;
+        const char* found;
+    };
+    const Case cases[] = {
+        {true, false, "bin/curvana.hlp"},
+        {false, true, "share/curvana/curvana.hlp"},
+        {true, true, "bin/curvana.hlp"},
+        {false, false, "bin/curvana.hlp"},  // missing: reported under the name beside the program
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir tree;
+        ASSERT_TRUE(QDir(tree.path()).mkpath("bin") && QDir(tree.path()).mkpath("share/curvana"));
+        for (const auto& [present, name] :
+             {std::pair{c.beside, "bin/curvana.hlp"}, std::pair{c.installed, "share/curvana/curvana.hlp"}}) {
+            QFile file(tree.filePath(name));
+            if (present) {
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            }
+        }
+        EXPECT_EQ(ProgramDataFile(tree.filePath("bin"), "curvana.hlp"), tree.filePath(c.found))
+            << c.beside << c.installed;
     }
 }
 

@@ -36,6 +36,7 @@
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
 #include "app/PrinterSurface.h"
+#include "app/ProgramFiles.h"
 #include "app/StartupSettings.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
@@ -140,10 +141,11 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
         move(area.center() - rect().center());
     }
 
-    // Creation: the Window menu starts hidden, the help file lies beside the program, then the settings.
+    // Creation: the Window menu starts hidden, the help file is found beside the program or in its
+    // installed data folder, then the settings.
     FirstPaint = true;
     Window1->menuAction()->setVisible(false);
-    HelpFile = QCoreApplication::applicationDirPath() + "/curvana.hlp";
+    HelpFile = ProgramDataFile(QCoreApplication::applicationDirPath(), "curvana.hlp");
     ReadSettings();
 
     setAcceptDrops(true);

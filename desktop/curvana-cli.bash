@@ -1,0 +1,56 @@
+# bash completion for curvana-cli                                  -*- shell-script -*-
+
+_curvana_cli() {
+    local cur prev words cword
+    _init_completion || return
+
+    local pictures='bmp|jpg|jpeg|gif|png|tif|tiff|webp|pdf'
+    case $prev in
+        --format)
+            COMPREPLY=($(compgen -W 'xls txt csv tab' -- "$cur"))
+            return
+            ;;
+        --page | --dpi | --digits)
+            return
+            ;;
+    esac
+
+    if ((cword == 1)); then
+        COMPREPLY=($(compgen -W 'decode new listing export resave convert deconvert --help --version' \
+            -- "$cur"))
+        return
+    fi
+
+    local command=${words[1]} options=''
+    case $command in
+        decode | new) options='--page --dpi' ;;
+        listing) options='--digits' ;;
+        export) options='--format --digits' ;;
+        resave | convert | deconvert) ;;
+        *) return ;;
+    esac
+
+    # The file arguments: the words so far that are neither options nor their values.
+    local i files=0
+    for ((i = 2; i < cword; i++)); do
+        case ${words[i]} in
+            --page | --dpi | --digits | --format) ((i++)) ;;
+            *) ((files++)) ;;
+        esac
+    done
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+    case $command:$files in
+        decode:0 | new:0) _filedir "$pictures" ;;
+        decode:1) _filedir bmp ;;
+        new:1 | resave:1) _filedir cvn ;;
+        listing:0 | export:0 | resave:0 | convert:0 | deconvert:0) _filedir cvn ;;
+        export:1) _filedir ;;
+    esac
+} &&
+    complete -F _curvana_cli curvana-cli
+
+# ex: filetype=sh
