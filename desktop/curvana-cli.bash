@@ -10,13 +10,17 @@ _curvana_cli() {
             COMPREPLY=($(compgen -W 'xls txt csv tab' -- "$cur"))
             return
             ;;
-        --page | --dpi | --digits)
+        --method)
+            COMPREPLY=($(compgen -W 'bilinear perspective' -- "$cur"))
+            return
+            ;;
+        --page | --dpi | --digits | --corners | --scales)
             return
             ;;
     esac
 
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'decode new listing export resave convert deconvert --help --version' \
+        COMPREPLY=($(compgen -W 'decode new listing export resave convert deconvert calibrate --help --version' \
             -- "$cur"))
         return
     fi
@@ -24,9 +28,11 @@ _curvana_cli() {
     local command=${words[1]} options=''
     case $command in
         decode | new) options='--page --dpi' ;;
-        listing) options='--digits' ;;
-        export) options='--format --digits' ;;
-        resave | convert | deconvert) ;;
+        listing) options='--digits --method' ;;
+        export) options='--format --digits --method' ;;
+        convert | deconvert) options='--method' ;;
+        calibrate) options='--corners --scales --method' ;;
+        resave) ;;
         *) return ;;
     esac
 
@@ -34,7 +40,9 @@ _curvana_cli() {
     local i files=0
     for ((i = 2; i < cword; i++)); do
         case ${words[i]} in
-            --page | --dpi | --digits | --format) ((i++)) ;;
+            --page | --dpi | --digits | --format | --method) ((i++)) ;;
+            --corners) ((i += 8)) ;;
+            --scales) ((i += 4)) ;;
             *) ((files++)) ;;
         esac
     done
@@ -46,8 +54,8 @@ _curvana_cli() {
     case $command:$files in
         decode:0 | new:0) _filedir "$pictures" ;;
         decode:1) _filedir bmp ;;
-        new:1 | resave:1) _filedir cvn ;;
-        listing:0 | export:0 | resave:0 | convert:0 | deconvert:0) _filedir cvn ;;
+        new:1 | resave:1 | calibrate:1) _filedir cvn ;;
+        listing:0 | export:0 | resave:0 | convert:0 | deconvert:0 | calibrate:0) _filedir cvn ;;
         export:1) _filedir ;;
     esac
 } &&
