@@ -4,6 +4,8 @@
 #   make sanitize   build everything with ASan + UBSan and run every test
 #   make bench      build and run the benchmarks
 #   make fuzz       build the libFuzzer targets with clang and run the BMP reader's for FUZZ_SECONDS
+#   make install    build and install into PREFIX (default /usr/local), under DESTDIR if given
+#   make package    build the Debian package curvana_<version>_<architecture>.deb in the build folder
 
 BUILD      ?= build
 GENERATOR  ?= Ninja
@@ -20,10 +22,13 @@ PACKAGES     += libtiff-dev libwebp-dev
 # PDF pages (poppler-utils: the tests compare with pdftoppm)
 PACKAGES     += libpoppler-cpp-dev poppler-utils
 FUZZ_PACKAGES = clang libclang-rt-14-dev
+# The Debian package: dpkg-shlibdeps works out its dependencies
+PACKAGE_PACKAGES = dpkg-dev
+PREFIX ?= /usr/local
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test sanitize bench fuzz fuzz-deps clean
+.PHONY: all deps build run test install package sanitize bench fuzz fuzz-deps clean
 
 all: build
 
@@ -49,6 +54,13 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+package: build
+	@./scripts/install-packages $(PACKAGE_PACKAGES)
+	cd $(BUILD) && cpack -G DEB
 
 sanitize: deps
 	cmake -S . -B build-asan -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DCURVANA_SANITIZE=ON -DCURVANA_BENCH=OFF

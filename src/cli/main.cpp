@@ -3,6 +3,7 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,12 +57,21 @@ std::string Usage() {
            "  new PICTURE OUT.cvn [--page N] [--dpi D]\n"
            "                                   save a picture as a new project with the default calibration "
            "box\n"
-           "  listing PROJECT.cvn [--digits N] print the project's data listing\n"
-           "  export PROJECT.cvn OUT --format xls|txt|csv|tab [--digits N]\n"
+           "  listing PROJECT.cvn [--digits N] [--method M]\n"
+           "                                   print the project's data listing\n"
+           "  export PROJECT.cvn OUT --format xls|txt|csv|tab [--digits N] [--method M]\n"
            "                                   export the data listing as the program's Data > Export does\n"
            "  resave PROJECT.cvn OUT.cvn       read a project and save it again\n"
-           "  convert PROJECT.cvn PX PY        the data values of picture point (PX, PY)\n"
-           "  deconvert PROJECT.cvn X Y        the picture point of data values (X, Y)\n"
+           "  convert PROJECT.cvn PX PY [--method M]\n"
+           "                                   the data values of picture point (PX, PY)\n"
+           "  deconvert PROJECT.cvn X Y [--method M]\n"
+           "                                   the picture point of data values (X, Y)\n"
+           "  calibrate PROJECT.cvn OUT.cvn --corners X1 Y1 X2 Y2 X3 Y3 X4 Y4 --scales XMIN XMAX YMIN YMAX\n"
+           "            [--method M]           save the project with this calibration box (corners 1 "
+           "bottom-left,\n"
+           "                                   2 bottom-right, 3 top-left, 4 top-right, moved onto the "
+           "picture)\n"
+           "                                   and scale values\n"
            "  --help                           show this text\n"
            "  --version                        show the program's version\n"
            "\n"
@@ -72,6 +82,8 @@ std::string Usage() {
            " to " + std::to_string(kPdfMaxDpi) + " dots per inch (default " + std::to_string(kPdfDefaultDpi) +
            ").\n" +
            "--digits sets the significant digits of the listing, 1 to 10 (default 3).\n"
+           "--method converts bilinear or perspective (default: the project's method; perspective is\n"
+           "exact for a chart photographed at an angle).\n"
            "Exit status: 0 success, 1 a file could not be read or written, 2 a usage error.\n";
 }
 
@@ -148,6 +160,34 @@ PageChoice TakePageChoice(std::vector<std::string>& args) {
     return choice;
 }
 
+// Takes "--name V1 ... Vn" out of the arguments; empty when it is not there.
+std::vector<std::string> TakeValues(std::vector<std::string>& args, const std::string& name, std::size_t n) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != name) continue;
+        if (i + n >= args.size()) throw UsageError{};
+        std::vector<std::string> values(args.begin() + long(i) + 1, args.begin() + long(i + n) + 1);
+        args.erase(args.begin() + long(i), args.begin() + long(i + n) + 1);
+        return values;
+    }
+    return {};
+}
+
+// Takes "--method bilinear|perspective" out of the arguments; empty when it is not there.
+std::optional<CalibrationMethod> TakeMethod(std::vector<std::string>& args) {
+    const std::string method = TakeOption(args, "--method");
+    if (method.empty()) return std::nullopt;
+    if (method == "bilinear") return CalibrationMethod::Bilinear;
+    if (method == "perspective") return CalibrationMethod::Perspective;
+    throw UsageError{};
+}
+
+// Loads a project and converts with the method asked for, or else with its own.
+std::unique_ptr<PlotDocument> LoadProject(const std::string& path, std::optional<CalibrationMethod> method) {
+    auto doc = LoadProject(path);
+    if (method) doc->Method = *method;
+    return doc;
+}
+
 void TakeDigits(std::vector<std::string>& args) {
     const std::string digits = TakeOption(args, "--digits");
     if (digits.empty()) return;
@@ -182,12 +222,14 @@ int Run(std::vector<std::string> args) {
         });
     } else if (command == "listing") {
         TakeDigits(args);
+        const auto method = TakeMethod(args);
         if (args.size() != 1) throw UsageError{};
-        auto doc = LoadProject(args[0]);
+        auto doc = LoadProject(args[0], method);
         for (const std::string& line : doc->BuildListing())
             std::cout << line << '\n';
     } else if (command == "export") {
         TakeDigits(args);
+        const auto method = TakeMethod(args);
         const std::string format = TakeOption(args, "--format");
         const int filter = format == "xls"   ? ExportFilterExcel
                            : format == "txt" ? ExportFilterText
@@ -195,22 +237,40 @@ int Run(std::vector<std::string> args) {
                            : format == "tab" ? ExportFilterTab
                                              : 0;
         if (filter == 0 || args.size() != 2) throw UsageError{};
-        auto doc = LoadProject(args[0]);
+        auto doc = LoadProject(args[0], method);
         const ExportTable table = SplitListing(doc->BuildListing());
         Writing([&] { ExportWithFilter(filter, table, args[1]); });
     } else if (command == "resave" && args.size() == 2) {
         auto doc = LoadProject(args[0]);
         Writing([&] { SaveToFile(*doc, args[1]); });
-    } else if (command == "convert" && args.size() == 3) {
-        const TPoint p{Integer(args[1]), Integer(args[2])};
+    } else if (command == "convert" || command == "deconvert") {
+        const auto method = TakeMethod(args);
+        if (args.size() != 3) throw UsageError{};
+        if (command == "convert") {
+            const TPoint p{Integer(args[1]), Integer(args[2])};
+            const TDataPoint v = LoadProject(args[0], method)->ConvertXY(p);
+            std::printf("%.17g %.17g\n", v.X, v.Y);
+        } else {
+            const TDataPoint v{Number(args[1]), Number(args[2])};
+            const TPoint p = LoadProject(args[0], method)->DeConvertXY(v);
+            std::printf("%d %d\n", int(p.X), int(p.Y));
+        }
+    } else if (command == "calibrate") {
+        const auto method = TakeMethod(args);
+        const std::vector<std::string> corners = TakeValues(args, "--corners", 8);
+        const std::vector<std::string> scales = TakeValues(args, "--scales", 4);
+        if (args.size() != 2 || corners.empty() || scales.empty()) throw UsageError{};
+        Calibration cal;
+        for (std::size_t k = 0; k < 4; ++k)
+            cal.corner[k] = {Integer(corners[2 * k]), Integer(corners[2 * k + 1])};
+        cal.XMin = Number(scales[0]);
+        cal.XMax = Number(scales[1]);
+        cal.YMin = Number(scales[2]);
+        cal.YMax = Number(scales[3]);
         auto doc = LoadProject(args[0]);
-        const TDataPoint v = doc->ConvertXY(p);
-        std::printf("%.17g %.17g\n", v.X, v.Y);
-    } else if (command == "deconvert" && args.size() == 3) {
-        const TDataPoint v{Number(args[1]), Number(args[2])};
-        auto doc = LoadProject(args[0]);
-        const TPoint p = doc->DeConvertXY(v);
-        std::printf("%d %d\n", int(p.X), int(p.Y));
+        cal.method = method.value_or(doc->Method);
+        doc->PasteCalibration(cal);
+        Writing([&] { SaveToFile(*doc, args[1]); });
     } else {
         throw UsageError{};
     }

@@ -13,6 +13,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationDisplayName("Curvana");
     QApplication::setOrganizationName("Morvane");
     QApplication::setWindowIcon(curvana::ProgramIcon());
+    // The desktop entry it is installed with: desktops take the icon and name shown for the
+    // program's windows from it.
+    QGuiApplication::setDesktopFileName("com.morvane.Curvana");
     // Numbers are written and read with the user's decimal separator.
     curvana::SetDecimalSeparator(QLocale().decimalPoint().toStdString());
 

@@ -81,12 +81,28 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
     Result version = RunCli("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("curvana-cli ") + CURVANA_VERSION + "\n");
-    for (const char* wrong :
-         {"", "--frobnicate", "listing", "listing a.cvn --digits 11", "listing a.cvn --digits",
-          "export a.cvn out --format pdf", "convert a.cvn 1", "convert a.cvn x 2",
-          "decode a.pdf o.bmp --page", "decode a.pdf o.bmp --page 0", "decode a.pdf o.bmp --page two",
-          "new a.pdf o.cvn --dpi 49", "new a.pdf o.cvn --dpi 601", "decode a.pdf o.bmp --dpi 1e2",
-          "decode a.pdf --page 2", "listing a.cvn --page 2"}) {
+    for (const char* wrong : {"",
+                              "--frobnicate",
+                              "listing",
+                              "listing a.cvn --digits 11",
+                              "listing a.cvn --digits",
+                              "export a.cvn out --format pdf",
+                              "convert a.cvn 1",
+                              "convert a.cvn x 2",
+                              "decode a.pdf o.bmp --page",
+                              "decode a.pdf o.bmp --page 0",
+                              "decode a.pdf o.bmp --page two",
+                              "new a.pdf o.cvn --dpi 49",
+                              "new a.pdf o.cvn --dpi 601",
+                              "decode a.pdf o.bmp --dpi 1e2",
+                              "decode a.pdf --page 2",
+                              "listing a.cvn --page 2",
+                              "listing a.cvn --method affine",
+                              "convert a.cvn 1 2 --method",
+                              "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 --scales 0 1 0 1",
+                              "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 8",
+                              "calibrate a.cvn b.cvn --scales 0 1 0 1",
+                              "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 8.5 --scales 0 1 0 1"}) {
         Result r = RunCli(wrong);
         EXPECT_EQ(r.status, 2) << wrong;
         EXPECT_NE(r.out.find("Usage:"), std::string::npos) << wrong;
@@ -111,6 +127,47 @@ TEST_F(CliTest, ListingConversionAndExport) {
     Result piped = RunCli("export " + project + " /dev/stdout --format csv");
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.out, Read(File("out.csv")));
+}
+
+// A frame seen at an angle: the top edge half as long as the bottom. Halfway up the picture is a
+// third of the way up the plane with the perspective method; (100, 50) is the single marker.
+TEST_F(CliTest, CalibrateAndChooseTheMethod) {
+    const std::string project = MakeProject();
+    const std::string angled = File("angled.cvn");
+    ASSERT_EQ(RunCli("calibrate " + project + " " + angled +
+                     " --corners 20 90 180 90 60 10 140 10 --scales 0 160 0 80 --method perspective")
+                  .status,
+              0);
+    auto doc = LoadProjectFile(angled);
+    EXPECT_EQ(doc->Method, CalibrationMethod::Perspective);
+    EXPECT_EQ(doc->Box.Marker(3).Position(), (TPoint{60, 10}));
+    EXPECT_EQ(doc->DataSeries.size(), 1u);  // the markers stay
+    // The plane's map is x = (20 + 160u + 100v) / (1 + v), y = (90 - 70v) / (1 + v): (36, 82) is
+    // v = 1/19, u = 0.0789 (X 12.63, Y 4.21); (120, 60) is v = 3/13, u = 0.654 (X 104.6, Y 18.46).
+    EXPECT_EQ(RunCli("listing " + angled).out,
+              "DataSeries 1\n12.6 , 4.21\n80 , 26.6\n \nSingle Markers\n104 , 18.4\n");
+    EXPECT_NE(RunCli("listing " + angled + " --method bilinear").out.find("\n80 , 40\n"), std::string::npos);
+    double x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(RunCli("convert " + angled + " 100 50").out.c_str(), "%lf %lf", &x, &y), 2);
+    EXPECT_NEAR(x, 80, 1e-12);
+    EXPECT_NEAR(y, 80.0 / 3, 1e-12);
+    EXPECT_EQ(RunCli("convert " + angled + " 100 50 --method bilinear").out, "80 40\n");
+    EXPECT_EQ(RunCli("deconvert " + angled + " 80 40").out, "100 37\n");
+    EXPECT_EQ(RunCli("deconvert " + angled + " --method bilinear 80 40").out, "100 50\n");
+    ASSERT_EQ(RunCli("export " + angled + " " + File("b.csv") + " --format csv --method bilinear").status, 0);
+    EXPECT_NE(Read(File("b.csv")).find("\n80,40\r\n"), std::string::npos);
+
+    // Without --method the project keeps its own; corners beyond the picture come onto it.
+    ASSERT_EQ(RunCli("calibrate " + angled + " " + File("again.cvn") +
+                     " --corners -5 120 300 90 0 0 199 0 "
+                     "--scales 1 10 1e-3 1e3")
+                  .status,
+              0);
+    doc = LoadProjectFile(File("again.cvn"));
+    EXPECT_EQ(doc->Method, CalibrationMethod::Perspective);
+    EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{0, 99}));
+    EXPECT_EQ(doc->Box.Marker(2).Position(), (TPoint{199, 90}));
+    EXPECT_EQ(doc->YMin, 1e-3);
 }
 
 TEST_F(CliTest, PicturesAndProjects) {

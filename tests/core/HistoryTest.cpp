@@ -102,6 +102,14 @@ TEST(HistoryTest, EveryKindOfChangeIsUndoneAndRedoneExactly) {
          [](auto& d) {
              d.MoveMarker(7, {61, 20}, "Set X Value");
          }},
+        {"Change Calibration Method",
+         [](auto& d) { d.SetCalibrationMethod(CalibrationMethod::Perspective); }},
+        {"Paste Calibration",
+         [](auto& d) {
+             Calibration cal{{{5, 85}, {115, 88}, {3, 2}, {118, 6}}, -1, 1, 2, 4};
+             cal.method = CalibrationMethod::Perspective;
+             d.PasteCalibration(cal);
+         }},
     };
     for (const auto& c : cases) {
         auto doc = Busy();

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
+#include "document/CalibrationGrid.h"
 #include "document/PlotDocument.h"
 #include "platform/RasterCanvas.h"
 #include "support/RasterTestSupport.h"
@@ -147,6 +149,51 @@ TEST(PlotDocumentTest, ListingFollowsTheDocument) {
     EXPECT_TRUE(memo.lines.empty());
     EXPECT_TRUE(doc->Modified);
     EXPECT_EQ(doc->MarkerList().size(), 4u);
+
+    // A frame seen at an angle, its top edge half as long as the bottom: the point halfway between
+    // the edges on the picture lies a third of the way up the plane
+    // (80 / 3 = 26.66…, cut to three digits).
+    doc->Box.SetCorner(60, 10, 3);
+    doc->Box.SetCorner(140, 10, 4);
+    doc->AddSingleMarker({100, 50});
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"Single Markers", "80 , 40"}));
+    doc->Modified = false;
+    EXPECT_FALSE(doc->SetCalibrationMethod(CalibrationMethod::Bilinear));
+    EXPECT_FALSE(doc->Modified);
+    EXPECT_TRUE(doc->SetCalibrationMethod(CalibrationMethod::Perspective));
+    EXPECT_EQ(memo.lines, (std::vector<std::string>{"Single Markers", "80 , 26.6"}));
+    EXPECT_TRUE(doc->Modified);
+}
+
+TEST(PlotDocumentTest, PastedCalibrationFollowsTheCornerRules) {
+    const struct {
+        TPoint given[4];
+        TPoint placed[4];  // corners 1 to 4 after pasting onto a 200 by 100 picture
+    } cases[] = {
+        {{{30, 80}, {170, 85}, {25, 15}, {160, 20}}, {{30, 80}, {170, 85}, {25, 15}, {160, 20}}},
+        // Given in another order: assigned by where they lie.
+        {{{160, 20}, {25, 15}, {170, 85}, {30, 80}}, {{30, 80}, {170, 85}, {25, 15}, {160, 20}}},
+        // From a larger picture: clipped to the last row and column.
+        {{{-40, 150}, {400, 150}, {-40, -7}, {400, -7}}, {{0, 99}, {199, 99}, {0, 0}, {199, 0}}},
+    };
+    for (const auto& c : cases) {
+        VectorLineSink memo;
+        auto doc = NewDocument(200, 100, &memo);
+        doc->AddSingleMarker({100, 50});
+        doc->Modified = false;
+        Calibration cal{{c.given[0], c.given[1], c.given[2], c.given[3]}, -1, 1, 2, 4};
+        cal.method = CalibrationMethod::Perspective;
+        doc->PasteCalibration(cal);
+        for (int n = 1; n <= 4; ++n)
+            EXPECT_EQ(doc->Box.Marker(n).Position(), c.placed[n - 1]) << n;
+        EXPECT_EQ(doc->XMin, -1);
+        EXPECT_EQ(doc->XMax, 1);
+        EXPECT_EQ(doc->YMin, 2);
+        EXPECT_EQ(doc->YMax, 4);
+        EXPECT_EQ(doc->Method, CalibrationMethod::Perspective);
+        EXPECT_TRUE(doc->Modified);
+        EXPECT_EQ(memo.lines[1], ListingLine(doc->ConvertXY({100, 50})));
+    }
 }
 
 TEST(PlotDocumentTest, MarkerListKeepsObjectsInOrder) {
@@ -252,6 +299,27 @@ TEST(PlotDocumentTest, DragStepMovesMarkersAndRedrawsIncrementally) {
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{20, 90}));
     doc->Redraw(doc->DragTo({25, 95}), view);
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{25, 95}));
+
+    // With the calibration grid shown, a corner's drag moves every grid line, also those near the
+    // far corner, with both methods.
+    ShowCalibrationGrid = true;
+    doc->Box.SetCorner(150, 90, 2);
+    doc->Box.SetCorner(20, 30, 3);
+    doc->Box.SetCorner(190, 2, 4);
+    for (CalibrationMethod method : {CalibrationMethod::Bilinear, CalibrationMethod::Perspective}) {
+        doc->SetCalibrationMethod(method);
+        doc->DragIndex = -1;
+        doc->FormPaint(view);
+        ASSERT_FALSE(test::PixelsOfColor(raster, kGridColor).empty());
+        doc->DragIndex = 0;
+        doc->Redraw(doc->DragTo({method == CalibrationMethod::Bilinear ? 5 : 25, 95}), view);
+        doc->DragIndex = -1;
+        doc->FormPaint(expectedView);
+        for (int y = 0; y < 121; ++y)
+            for (int x = 0; x < 221; ++x)
+                ASSERT_EQ(raster.PixelColor(x, y), expected.PixelColor(x, y)) << x << "," << y << int(method);
+    }
+    ShowCalibrationGrid = false;
     MSize = saved;
 }
 
@@ -311,8 +379,10 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             d.EndDrag();
         });
     steps.insert(steps.end(), std::begin(then), std::end(then));
-    for (int zoomIns : {0, 1}) {
+    // The last round shows the calibration grid too.
+    for (int zoomIns : {0, 1, 2}) {
         for (const std::int64_t originY : {0, 37}) {
+            ShowCalibrationGrid = zoomIns == 2;
             auto doc = NewDocument(120, 90);
             for (int y = 0; y < 90; ++y)
                 for (int x = 0; x < 120; ++x)
@@ -321,7 +391,9 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             const TPoint corners[4] = {{97, 60}, {117, 60}, {97, 20}, {117, 20}};
             for (int n = 1; n <= 4; ++n)
                 doc->Box.Marker(n).SetPosition(corners[n - 1]);
-            for (int i = 0; i < zoomIns; ++i)
+            doc->XMax = 10;
+            doc->YMax = 4;
+            for (int i = 0; i < std::min(zoomIns, 1); ++i)
                 ASSERT_TRUE(doc->ZoomIn());
             doc->AddSeries({5, 10}, {80, 80});  // markers 4, 5
             doc->AddSeries({5, 80}, {80, 10});  // markers 6, 7
@@ -373,6 +445,7 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             EXPECT_GT(undone, std::size(drags));
         }
     }
+    ShowCalibrationGrid = false;
     MSize = saved;
 }
 

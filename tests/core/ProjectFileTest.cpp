@@ -209,10 +209,12 @@ TEST(ProjectFileTest, ExtensionBlocks) {
     const Bytes project(written.begin(), written.end() - long(block.size()));  // up to the BMP data's end
     ASSERT_EQ(project + block, written);
 
+    const Bytes perspective = {1, 0, 0, 0};
     const struct {
         const char* what;
         Bytes block;
         const char* name;  // none: a corrupted file
+        CalibrationMethod method = CalibrationMethod::Bilinear;
     } cases[] = {
         {"no block: the stored name", {}, "?"},
         {"the names record", block, "π"},
@@ -225,17 +227,57 @@ TEST(ProjectFileTest, ExtensionBlocks) {
         {"a name longer than its record", Block({{"NAME", {1, 0, 0, 0, 50, 0, 0, 0, 0xCF, 0x80}}}), nullptr},
         {"a record longer than its names", Block({{"NAME", Names(1, {"π"}) + Bytes{0}}}), nullptr},
         {"a negative record length", Block({}) + Bytes{'N', 'A', 'M', 'E', 0xFF, 0xFF, 0xFF, 0xFF}, nullptr},
+        {"the calibration method", Block({{"CALM", perspective}}), "?", CalibrationMethod::Perspective},
+        {"the method, an unknown record and the names",
+         Block({{"CALM", perspective}, {"XTRA", {9}}, {"NAME", Names(1, {"π"})}}), "π",
+         CalibrationMethod::Perspective},
+        {"the default method written out", Block({{"CALM", {0, 0, 0, 0}}}), "?"},
+        {"an unknown method", Block({{"CALM", {2, 0, 0, 0}}}), nullptr},
+        {"a method record too short", Block({{"CALM", {1, 0, 0}}}), nullptr},
+        {"a method record too long", Block({{"CALM", perspective + Bytes{0}}}), nullptr},
     };
     for (const auto& c : cases) {
-        if (c.name != nullptr)
-            EXPECT_EQ(ReadProject(project + c.block)->DataSeries[0]->Name, c.name) << c.what;
-        else
+        if (c.name != nullptr) {
+            auto back = ReadProject(project + c.block);
+            EXPECT_EQ(back->DataSeries[0]->Name, c.name) << c.what;
+            EXPECT_EQ(back->Method, c.method) << c.what;
+        } else {
             EXPECT_THROW(ReadProject(project + c.block), ProjectError) << c.what;
+        }
     }
     // A block cut anywhere after its signature (in a record's header or its bytes) is damaged.
     for (std::size_t length = 9; length < block.size(); ++length)
         EXPECT_THROW(ReadProject(project + Bytes(block.begin(), block.begin() + long(length))), ProjectError)
             << length;
+}
+
+// The perspective method travels in the extension block, before the names; the default method
+// leaves the file as it was without the block.
+TEST(ProjectFileTest, CalibrationMethodIsStoredInTheExtensionBlock) {
+    const Bytes method = Block({{"CALM", {1, 0, 0, 0}}});
+    for (const char* name : {"DataSeries 1", "π"}) {
+        auto doc = SmallDocument();
+        doc->AddSeries({4, 8}, {10, 5});
+        doc->DataSeries[0]->Name = name;
+        const Bytes plain = Written(*doc);
+        const Bytes names = std::string(name) == "π" ? Block({{"NAME", Names(1, {"π"})}}) : Bytes{};
+        const Bytes project(plain.begin(), plain.end() - long(names.size()));
+
+        ASSERT_TRUE(doc->SetCalibrationMethod(CalibrationMethod::Perspective));
+        const Bytes written = Written(*doc);
+        const Bytes expected =
+            names.empty() ? project + method : project + method + Bytes(names.begin() + 8, names.end());
+        EXPECT_EQ(written, expected) << name;
+        auto back = ReadProject(written);
+        EXPECT_EQ(back->Method, CalibrationMethod::Perspective) << name;
+        EXPECT_EQ(back->DataSeries[0]->Name, name);
+        EXPECT_EQ(Written(*back), written) << name;
+        // A reader that stops at the end of the BMP data opens the file with the default method.
+        EXPECT_EQ(ReadProject(project)->Method, CalibrationMethod::Bilinear);
+
+        doc->SetCalibrationMethod(CalibrationMethod::Bilinear);
+        EXPECT_EQ(Written(*doc), plain) << name;
+    }
 }
 
 TEST(ProjectFileTest, ReadingAndWritingAgainGivesTheSameBytes) {

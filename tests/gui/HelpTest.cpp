@@ -5,12 +5,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <utility>
 
 #include "MainFormFixture.h"
 #include "about/TAboutBox.h"
 #include "about/TDigitizeAnimation.h"
+#include "app/ProgramFiles.h"
 #include "app/THelpForm.h"
 
 namespace curvana::test {
@@ -28,8 +31,10 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
         anchors.insert(it.next().captured(1));
     for (int context = 501; context <= 532; ++context)
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
-    for (const char* topic : {"540", "550", "551"})  // Open Page, Undo, Redo
+    for (const char* topic : {"540", "556", "557"})  // Open Page, Undo, Redo
         EXPECT_TRUE(anchors.contains(topic)) << topic;
+    for (int context = 550; context <= 553; ++context)  // calibration method, grid, copy and paste
+        EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
     EXPECT_TRUE(anchors.contains("contents"));
     EXPECT_TRUE(anchors.contains("index"));
     // Every link inside the file leads somewhere.
@@ -37,6 +42,34 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
     for (auto it = link.globalMatch(html); it.hasNext();) {
         const QString target = it.next().captured(1);
         EXPECT_TRUE(anchors.contains(target)) << target.toStdString();
+    }
+}
+
+// The program finds its help file beside itself, else in the data folder of the tree it is
+// installed in, wherever that tree lies.
+TEST(HelpFileTest, IsFoundBesideTheProgramOrInItsInstalledDataFolder) {
+    struct Case {
+        bool beside, installed;
+        const char* found;
+    };
+    const Case cases[] = {
+        {true, false, "bin/curvana.hlp"},
+        {false, true, "share/curvana/curvana.hlp"},
+        {true, true, "bin/curvana.hlp"},
+        {false, false, "bin/curvana.hlp"},  // missing: reported under the name beside the program
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir tree;
+        ASSERT_TRUE(QDir(tree.path()).mkpath("bin") && QDir(tree.path()).mkpath("share/curvana"));
+        for (const auto& [present, name] :
+             {std::pair{c.beside, "bin/curvana.hlp"}, std::pair{c.installed, "share/curvana/curvana.hlp"}}) {
+            QFile file(tree.filePath(name));
+            if (present) {
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            }
+        }
+        EXPECT_EQ(ProgramDataFile(tree.filePath("bin"), "curvana.hlp"), tree.filePath(c.found))
+            << c.beside << c.installed;
     }
 }
 
@@ -54,6 +87,9 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
         {form.File1, form.Save1, "503"},
         {form.Help1, form.About1, "531"},
         {form.EditMenu1, form.PastePicture1, "532"},
+        {form.Zoom1, form.CalibrationGrid1, "551"},
+        {form.EditMenu1, form.CopyCalibration1, "552"},
+        {form.Calibration1, form.Perspective1, "550"},
     };
     for (const Case& c : cases) {
         c.menu->popup(form.mapToGlobal(QPoint(20, 20)));

@@ -7,16 +7,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <map>
 
 #include "MainFormFixture.h"
 #include "app/ImageList.h"
+#include "app/QtDialogs.h"
+#include "app/THelpForm.h"
 #include "app/TListingMemo.h"
 
 namespace curvana::test {
@@ -201,6 +207,75 @@ TEST_F(MainFormTest, SidePanelAndStatusBar) {
     QCoreApplication::processEvents();
     EXPECT_EQ(form.StatusPanels[1]->width(), statusWidth + 100) << "the second panel stretches";
     EXPECT_EQ(form.StatusPanels[0]->width(), 140);
+}
+
+// The same picture at the size a title bar shows; a null icon is never the program's.
+bool IsProgramIcon(const QIcon& icon) {
+    return !icon.isNull() && icon.pixmap(16).toImage() == ProgramIcon().pixmap(16).toImage();
+}
+
+// What a document window's title bar shows at its left end: how many pixels have the red of the
+// program icon's marker, and how many the green of the toolkit's logo.
+struct TitleBarIconColours {
+    int red = 0;
+    int green = 0;
+};
+TitleBarIconColours TitleBarIcon(QMdiSubWindow& window) {
+    const int height = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    const QImage bar = window.grab(QRect(0, 0, height + 4, height)).toImage();
+    TitleBarIconColours colours;
+    for (int y = 0; y < bar.height(); ++y)
+        for (int x = 0; x < bar.width(); ++x) {
+            const QColor c = bar.pixelColor(x, y);
+            colours.red += c.red() > 180 && c.green() < 120 && c.blue() < 120;
+            colours.green += c.green() > 150 && c.red() < 140 && c.blue() < 140;
+        }
+    return colours;
+}
+
+TEST_F(MainFormTest, EveryWindowShowsTheProgramsIcon) {
+    // Each kind of window, reached as the user reaches it; modal ones report their icon while shown.
+    std::map<QString, QIcon> icons;
+    auto modal = [&](const QString& kind) {
+        dialogs.modalActions.push_back([&icons, kind](QDialog& d) {
+            icons[kind] = d.windowIcon();
+            d.reject();
+        });
+    };
+    modal("Quick Start");  // shown at the first start
+    TMainForm& form = Start();
+    icons["main window"] = form.windowIcon();
+
+    TChildForm* document = OpenDocument(MakeBmp("plot.bmp"));
+    ASSERT_NE(document, nullptr);
+    icons["document window"] = document->windowIcon();
+    modal("Open Page");
+    OpenDocument(CopyData("opening/two-pages.pdf", "paper.pdf"));
+    modal("About");
+    form.About1->trigger();
+    modal("Preferences");
+    form.Preferences1->trigger();
+    form.Contents1->trigger();
+    ASSERT_NE(form.HelpWindow(), nullptr);
+    icons["help"] = form.HelpWindow()->windowIcon();
+    // The program's own message boxes.
+    QtDialogs real;
+    QTimer::singleShot(50, [&] {
+        icons["error box"] = QApplication::activeModalWidget()->windowIcon();
+        QApplication::activeModalWidget()->close();
+    });
+    real.ErrorBox(&form, "Invalid PNG Format.");
+
+    for (const QString kind : {"main window", "document window", "Quick Start", "Open Page", "About",
+                               "Preferences", "help", "error box"}) {
+        ASSERT_TRUE(icons.count(kind)) << kind.toStdString() << " was not shown";
+        EXPECT_TRUE(IsProgramIcon(icons[kind])) << kind.toStdString();
+    }
+
+    // The document window's title bar shows that icon too, not the toolkit's logo.
+    const TitleBarIconColours bar = TitleBarIcon(*document);
+    EXPECT_GT(bar.red, 2) << "the marker of the program's icon";
+    EXPECT_EQ(bar.green, 0) << "the toolkit's logo";
 }
 
 }  // namespace

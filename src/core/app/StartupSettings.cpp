@@ -94,18 +94,39 @@ bool WriteClosingSettings(SettingsStore& store, const RecentFiles& files, const 
     return true;
 }
 
-bool ReadQuickStartChoice(SettingsStore& store) {
+namespace {
+
+// A switch stored as an integer, on when it exists and is not 0.
+bool ReadSwitch(SettingsStore& store, const char* name) {
     OpenKey key(store, false);
     if (!key) return false;
-    return store.ValueExists("QuickStart") && store.ReadInteger("QuickStart") != 0;
+    return store.ValueExists(name) && store.ReadInteger(name) != 0;
+}
+
+bool WriteSwitch(SettingsStore& store, const char* name, bool on) {
+    OpenKey key(store, true);
+    if (!key) return false;
+    store.WriteInteger(name, on ? 1 : 0);
+    key.Close();
+    return true;
+}
+
+}  // namespace
+
+bool ReadQuickStartChoice(SettingsStore& store) {
+    return ReadSwitch(store, "QuickStart");
 }
 
 bool WriteQuickStartChoice(SettingsStore& store, bool dontShowAtStartup) {
-    OpenKey key(store, true);
-    if (!key) return false;
-    store.WriteInteger("QuickStart", dontShowAtStartup ? 1 : 0);
-    key.Close();
-    return true;
+    return WriteSwitch(store, "QuickStart", dontShowAtStartup);
+}
+
+bool ReadGridChoice(SettingsStore& store) {
+    return ReadSwitch(store, "CalibrationGrid");
+}
+
+bool WriteGridChoice(SettingsStore& store, bool show) {
+    return WriteSwitch(store, "CalibrationGrid", show);
 }
 
 }  // namespace curvana

@@ -64,4 +64,9 @@ bool ReadQuickStartChoice(SettingsStore& store);
 // Stores the check box as QuickStart 1 or 0. Returns false when the key cannot be opened or created.
 bool WriteQuickStartChoice(SettingsStore& store, bool dontShowAtStartup);
 
+// View > Calibration Grid as stored: true when CalibrationGrid exists and is non-zero, read and
+// written as the Quick Start choice is.
+bool ReadGridChoice(SettingsStore& store);
+bool WriteGridChoice(SettingsStore& store, bool show);
+
 }  // namespace curvana

@@ -94,7 +94,15 @@ bool IsYLinear(PlotType type) {
     return type == PlotType::LinearLinear || type == PlotType::LinearLog;
 }
 
-TDataPoint ConvertXY(const Calibration& cal, TPoint p) {
+namespace {
+
+struct Fractions {
+    double u = 0;
+    double v = 0;
+};
+
+// The fractions (u, v) of the box that the bilinear map takes to pixel p.
+Fractions BilinearFractions(const Calibration& cal, TPoint p) {
     const TPoint* c = cal.corner;
     auto [x1, y1] = c[0];
     auto [x2, y2] = c[1];
@@ -125,44 +133,130 @@ TDataPoint ConvertXY(const Calibration& cal, TPoint p) {
     }
     // A box that has collapsed to a line or a point divides by 0 above (x1 = x3 in the fall-backs),
     // and a nearly flat one can overflow; such a pixel sits on the bottom edge.
-    v = FiniteOrZero(v);
+    return {u, FiniteOrZero(v)};
+}
 
-    return {AxisValue(IsXLinear(cal.type), cal.XMin, cal.XMax, u),
-            AxisValue(IsYLinear(cal.type), cal.YMin, cal.YMax, v)};
+using Real = long double;
+
+// The projective map of a convex box, taken relative to corner 1:
+// picture - corner 1 = ((a·u + b·v) / w, (d·u + e·v) / w) with w = g·u + h·v + 1.
+struct Projective {
+    Real a, b, d, e, g, h;
+};
+
+// The turn from edge p→q to edge q→r: positive one way, negative the other, 0 on a line.
+Wide Turn(TPoint p, TPoint q, TPoint r) {
+    return D(q.X, p.X) * D(r.Y, q.Y) - D(q.Y, p.Y) * D(r.X, q.X);
+}
+
+bool MakeProjective(const Calibration& cal, Projective& m) {
+    if (!HasPerspective(cal)) return false;
+    auto [x1, y1] = cal.corner[0];
+    auto [x2, y2] = cal.corner[1];
+    auto [x3, y3] = cal.corner[2];
+    auto [x4, y4] = cal.corner[3];
+    // How far the box is from a parallelogram, and the map's two perspective terms (exact integers
+    // up to the final division; den is not 0 for a convex box).
+    const Wide sx = D(x4, x2) - D(x3, x1), sy = D(y4, y2) - D(y3, y1);
+    const Wide dx1 = D(x2, x4), dx2 = D(x3, x4), dy1 = D(y2, y4), dy2 = D(y3, y4);
+    const Wide den = dx1 * dy2 - dx2 * dy1;
+    if (den == 0) return false;
+    m.g = Real(sx * dy2 - dx2 * sy) / Real(den);
+    m.h = Real(dx1 * sy - sx * dy1) / Real(den);
+    m.a = Real(D(x2, x1)) * (1 + m.g);
+    m.d = Real(D(y2, y1)) * (1 + m.g);
+    m.b = Real(D(x3, x1)) * (1 + m.h);
+    m.e = Real(D(y3, y1)) * (1 + m.h);
+    return true;
+}
+
+// The fractions the perspective map takes to pixel p; false for a box without one and for a pixel
+// on the line the map sends to infinity (the horizon of the plot's plane).
+bool PerspectiveFractions(const Calibration& cal, TPoint p, Fractions& f) {
+    Projective m;
+    if (!MakeProjective(cal, m)) return false;
+    const Real x = Real(D(p.X, cal.corner[0].X)), y = Real(D(p.Y, cal.corner[0].Y));
+    // Solving the map for (u, v) gives two linear equations whose determinant is linear in x and y.
+    const Real det = (m.a * m.e - m.b * m.d) + x * (m.h * m.d - m.g * m.e) + y * (m.b * m.g - m.a * m.h);
+    if (det == 0) return false;
+    const Real u = (m.e * x - m.b * y) / det, v = (m.a * y - m.d * x) / det;
+    if (!std::isfinite(double(u)) || !std::isfinite(double(v))) return false;
+    f = {double(u), double(v)};
+    return true;
+}
+
+// The fraction of an axis that a value stands at, in the axis' linear stand-in (LogAxisPosition):
+// 0 on an axis whose bounds are equal or whose range overflows.
+Real PositionFraction(double position, double min, double max) {
+    if (max == min) return 0;
+    const Real t = (Real(position) - Real(min)) / (Real(max) - Real(min));
+    return std::isfinite(double(t)) ? t : 0;
+}
+
+}  // namespace
+
+bool HasPerspective(const Calibration& cal) {
+    const TPoint* c = cal.corner;
+    // Around the box: 1, 2, 4, 3.
+    const Wide turns[4] = {Turn(c[0], c[1], c[3]), Turn(c[1], c[3], c[2]), Turn(c[3], c[2], c[0]),
+                           Turn(c[2], c[0], c[1])};
+    bool positive = true, negative = true;
+    for (Wide t : turns) {
+        positive = positive && t > 0;
+        negative = negative && t < 0;
+    }
+    return positive || negative;
+}
+
+TDataPoint ConvertXY(const Calibration& cal, TPoint p) {
+    Fractions f;
+    if (cal.method != CalibrationMethod::Perspective || !PerspectiveFractions(cal, p, f))
+        f = BilinearFractions(cal, p);
+    return {AxisValue(IsXLinear(cal.type), cal.XMin, cal.XMax, f.u),
+            AxisValue(IsYLinear(cal.type), cal.YMin, cal.YMax, f.v)};
+}
+
+namespace {
+
+// The picture position of fractions given in extended precision, so that far-off values keep their
+// direction until they are clamped to the pixel range.
+TPlanePoint Position(const Calibration& cal, Real u, Real v) {
+    const TPoint* c = cal.corner;
+    const Real x1 = c[0].X, y1 = c[0].Y;
+    Projective m;
+    if (cal.method == CalibrationMethod::Perspective && MakeProjective(cal, m)) {
+        const Real w = m.g * u + m.h * v + 1;
+        const Real x = x1 + (m.a * u + m.b * v) / w, y = y1 + (m.d * u + m.e * v) / w;
+        if (w != 0 && !std::isnan(double(x)) && !std::isnan(double(y))) return {double(x), double(y)};
+    }
+    const Real twistX = Real(c[3].X) - c[2].X - c[1].X + c[0].X,
+               twistY = Real(c[3].Y) - c[2].Y - c[1].Y + c[0].Y;
+    return {double(x1 + u * (Real(c[1].X) - x1) + v * (Real(c[2].X) - x1) + u * v * twistX),
+            double(y1 + u * (Real(c[1].Y) - y1) + v * (Real(c[2].Y) - y1) + u * v * twistY)};
+}
+
+}  // namespace
+
+TPlanePoint BoxPosition(const Calibration& cal, double u, double v) {
+    return Position(cal, u, v);
+}
+
+double AxisFraction(bool linear, double min, double max, double value) {
+    const double position = linear ? value : LogAxisPosition(min, max, value);
+    return std::isfinite(position) ? double(PositionFraction(position, min, max)) : position;
 }
 
 TPoint DeConvertXY(const Calibration& cal, TDataPoint value) {
-    TDataPoint d[4];
-    for (int k = 0; k < 4; ++k)
-        d[k] = ConvertXY(cal, cal.corner[k]);
-
     double x = IsXLinear(cal.type) ? value.X : LogAxisPosition(cal.XMin, cal.XMax, value.X);
     double y = IsYLinear(cal.type) ? value.Y : LogAxisPosition(cal.YMin, cal.YMax, value.Y);
     // A value with no place on the axis (0 or negative on a logarithmic one) has no pixel either.
     if (!std::isfinite(x) || !std::isfinite(y)) return cal.corner[0];
 
-    // The same interpolation as in ConvertXY, now over the corners' data values.
-    double a2 = (d[3].Y - d[2].Y) * (d[1].X - d[0].X) - (d[1].Y - d[0].Y) * (d[3].X - d[2].X);
-    double a1 = (d[3].Y - d[2].Y) * (d[0].X - x) + (d[2].Y - y) * (d[1].X - d[0].X) -
-                (d[1].Y - d[0].Y) * (d[2].X - x) - (d[0].Y - y) * (d[3].X - d[2].X);
-    double a0 = (d[2].Y - y) * (d[0].X - x) - (d[0].Y - y) * (d[2].X - x);
-    double noEquation = cal.XMax != cal.XMin ? (x - cal.XMin) / (cal.XMax - cal.XMin) : 0;
-    // Data values near the limits of double overflow the coefficients and give NaN; such a value
-    // lands on corner 1's column (u = 0), and the row is still worked out.
-    double u = FiniteOrZero(SolveU(a2, a1, a0, noEquation));
-
-    double lower = d[0].Y + (d[1].Y - d[0].Y) * u;
-    double upper = d[2].Y + (d[3].Y - d[2].Y) * u;
-    double v;
-    if (upper - lower != 0) {
-        v = (y - lower) / (upper - lower);
-    } else {
-        v = cal.YMax != cal.YMin ? (y - cal.YMin) / (cal.YMax - cal.YMin) : 0;
-    }
-    v = FiniteOrZero(v);
-
-    const TPoint* c = cal.corner;
-    return {ToPixel(c[0].X + (double(c[1].X) - c[0].X) * u), ToPixel(c[0].Y + (double(c[2].Y) - c[0].Y) * v)};
+    const TPlanePoint p =
+        Position(cal, PositionFraction(x, cal.XMin, cal.XMax), PositionFraction(y, cal.YMin, cal.YMax));
+    // Opposite infinities in the twist term of an extreme value have no direction.
+    if (std::isnan(p.X) || std::isnan(p.Y)) return cal.corner[0];
+    return {ToPixel(p.X), ToPixel(p.Y)};
 }
 
 }  // namespace curvana

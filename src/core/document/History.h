@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "document/Conversion.h"
 #include "platform/Color.h"
 #include "platform/Point.h"
 
@@ -77,7 +78,14 @@ struct Recolor {
     TColor From = clBlack, To = clBlack;
 };
 
-using Change = std::variant<Series, Point, AllSingles, Move, Scale, Rename, Recolor>;
+// The whole calibration: box corners 1 to 4, the four scale values and the method.
+struct Calibrate {
+    TPoint FromCorners[4], ToCorners[4];
+    double FromScale[4] = {0, 0, 0, 0}, ToScale[4] = {0, 0, 0, 0};
+    CalibrationMethod FromMethod = CalibrationMethod::Bilinear, ToMethod = CalibrationMethod::Bilinear;
+};
+
+using Change = std::variant<Series, Point, AllSingles, Move, Scale, Rename, Recolor, Calibrate>;
 
 }  // namespace edit
 

@@ -23,7 +23,7 @@ bool ListingBuilder::SameSettings(const Calibration& c) const {
     for (int k = 0; k < 4; ++k)
         if (!(c.corner[k] == o.corner[k])) return false;
     return SameBits(c.XMin, o.XMin) && SameBits(c.XMax, o.XMax) && SameBits(c.YMin, o.YMin) &&
-           SameBits(c.YMax, o.YMax) && c.type == o.type && SigDigits == digits_ &&
+           SameBits(c.YMax, o.YMax) && c.type == o.type && c.method == o.method && SigDigits == digits_ &&
            DecimalSeparator() == separator_;
 }
 

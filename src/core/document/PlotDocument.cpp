@@ -1,11 +1,13 @@
 #include "document/PlotDocument.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "document/CalibrationGrid.h"
 #include "document/Zoom.h"
 #include "platform/NumberText.h"
 
@@ -161,6 +163,9 @@ void PlotDocument::DrawSelection(DocumentView& view) const {
 void PlotDocument::PaintAll(DocumentView& view) {
     PaintSurround(view);
     view.canvas.Draw(OffsetX(view), OffsetY(view), ZoomedPicture);
+    if (ShowCalibrationGrid)
+        DrawCalibrationGrid(view.canvas, CurrentCalibration(), OffsetX(view), OffsetY(view), ZoomFactor(),
+                            ZoomedPicture.Width(), ZoomedPicture.Height());
     DrawMarkers(view);
     DrawSelection(view);
 }
@@ -201,7 +206,47 @@ Calibration PlotDocument::CurrentCalibration() const {
     c.YMin = YMin;
     c.YMax = YMax;
     c.type = ChosenPlotType;
+    c.method = Method;
     return c;
+}
+
+edit::Calibrate PlotDocument::CalibrationChange() const {
+    edit::Calibrate change;
+    for (int n = 1; n <= 4; ++n)
+        change.FromCorners[n - 1] = change.ToCorners[n - 1] = Box.Marker(n).Position();
+    for (int tag = 1; tag <= 4; ++tag)
+        change.FromScale[tag - 1] = change.ToScale[tag - 1] = ScaleValue(tag);
+    change.FromMethod = change.ToMethod = Method;
+    return change;
+}
+
+bool PlotDocument::SetCalibrationMethod(CalibrationMethod method) {
+    if (method == Method) return false;
+    edit::Calibrate change = CalibrationChange();
+    change.ToMethod = method;
+    Perform(change, "Change Calibration Method");
+    return true;
+}
+
+DisplayChange PlotDocument::PasteCalibration(const Calibration& cal) {
+    std::array<std::int32_t, 4> xs, ys;
+    for (std::size_t k = 0; k < 4; ++k) {
+        xs[k] = std::clamp<std::int32_t>(cal.corner[k].X, 0, std::max(0, Picture.Width() - 1));
+        ys[k] = std::clamp<std::int32_t>(cal.corner[k].Y, 0, std::max(0, Picture.Height() - 1));
+    }
+    // Where the box's rules put those corners, taken from a box placed there.
+    TMarkerBox placed;
+    placed.PlaceCorners(xs, ys);
+    CommitScaleValues();
+    edit::Calibrate change = CalibrationChange();
+    for (int n = 1; n <= 4; ++n)
+        change.ToCorners[n - 1] = placed.Marker(n).Position();
+    change.ToScale[0] = cal.XMin;
+    change.ToScale[1] = cal.XMax;
+    change.ToScale[2] = cal.YMin;
+    change.ToScale[3] = cal.YMax;
+    change.ToMethod = cal.method;
+    return Perform(change, "Paste Calibration");
 }
 
 TDataPoint PlotDocument::ConvertXY(TPoint p) const {
@@ -436,6 +481,9 @@ DisplayChange PlotDocument::PlaceMarker(int index, TPoint p) {
     shown.Add(MarkerArea(index));
     markerList_[std::size_t(index)]->SetPosition(p);
     shown.Add(MarkerArea(index));
+    // A corner moves the whole calibration grid.
+    if (index <= 3 && ShowCalibrationGrid)
+        shown.Add({MarginX, MarginY, MarginX + ZoomedPicture.Width(), MarginY + ZoomedPicture.Height()});
     return shown;
 }
 
@@ -450,6 +498,15 @@ DisplayChange PlotDocument::Apply(const edit::Change& change, bool forward) {
         const double value = forward ? c->To : c->From;
         double* values[4] = {&XMin, &XMax, &YMin, &YMax};
         if (c->Tag >= 1 && c->Tag <= 4) *values[c->Tag - 1] = committedScale_[c->Tag - 1] = value;
+        shown.Whole = ShowCalibrationGrid;  // the grid's lines move with the values
+    } else if (const auto* c = std::get_if<edit::Calibrate>(&change)) {
+        double* values[4] = {&XMin, &XMax, &YMin, &YMax};
+        for (int i = 0; i < 4; ++i) {
+            Box.Marker(i + 1).SetPosition(forward ? c->ToCorners[i] : c->FromCorners[i]);
+            *values[i] = committedScale_[i] = forward ? c->ToScale[i] : c->FromScale[i];
+        }
+        Method = forward ? c->ToMethod : c->FromMethod;
+        shown.Whole = true;
     } else if (const auto* c = std::get_if<edit::Rename>(&change)) {
         if (c->Series >= 0 && c->Series < int(DataSeries.size()))
             DataSeries[std::size_t(c->Series)]->Name = forward ? c->To : c->From;

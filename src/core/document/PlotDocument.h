@@ -57,6 +57,8 @@ class PlotDocument {
     TMarker* Selected = nullptr;
     bool IgnoreClick = false;
     double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
+    // How the box converts (Plot > Calibration); bilinear unless the user or the project says otherwise.
+    CalibrationMethod Method = CalibrationMethod::Bilinear;
     Bitmap Picture;
     Bitmap ZoomedPicture;
     std::int32_t ZoomLevel = 0;
@@ -114,6 +116,13 @@ class PlotDocument {
     bool InsidePicture(std::int64_t x, std::int64_t y) const;
 
     Calibration CurrentCalibration() const;
+    // Switches the conversion method; when it changes, the listing follows and the document is
+    // modified. Returns whether it changed.
+    bool SetCalibrationMethod(CalibrationMethod method);
+    // Takes over another calibration's corners, scale values and method, as one change: corners
+    // outside the picture are moved to its nearest pixel, and the corners are assigned by their
+    // geometry as a project's are. The listing follows and the document is modified.
+    DisplayChange PasteCalibration(const Calibration& cal);
     TDataPoint ConvertXY(TPoint p) const;
     TPoint DeConvertXY(TDataPoint v) const;
 
@@ -206,6 +215,8 @@ class PlotDocument {
     // Makes a change as an edit: applied, recorded under name, the document marked changed.
     DisplayChange Perform(edit::Change change, const char* name);
     bool StepHistory(bool forward, DisplayChange& change);
+    // A change of the calibration that leaves it as it is, to be filled in.
+    edit::Calibrate CalibrationChange() const;
     // After an undo or redo: changed unless at the file's state.
     void SettleModified();
     bool DragMoved() const;

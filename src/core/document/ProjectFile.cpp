@@ -128,23 +128,39 @@ constexpr std::array<std::uint8_t, 8> kExtensionSignature = {'C', 'V', 'N', 'X',
 // int32 byte length and its name in UTF-8.
 constexpr std::string_view kNamesTag = "NAME";
 
+// The calibration method record: an int32, the method's code. Written, as the block's first record,
+// only for a method other than the default one.
+constexpr std::string_view kMethodTag = "CALM";
+
 void PutBlock(std::ostream& out, std::string_view bytes) {
     PutInt(out, std::int32_t(bytes.size()));
     out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+void PutRecord(std::ostream& out, std::string_view tag, std::string_view bytes) {
+    out.write(tag.data(), std::streamsize(tag.size()));
+    PutBlock(out, bytes);
 }
 
 void WriteExtensionBlock(const PlotDocument& doc, std::ostream& out) {
     bool namesFit = true;
     for (const auto& series : doc.DataSeries)
         namesFit = namesFit && FitsWindows1252(series->Name);
-    if (namesFit) return;
-    std::ostringstream names;
-    PutInt(names, std::int32_t(doc.DataSeries.size()));
-    for (const auto& series : doc.DataSeries)
-        PutBlock(names, ValidUtf8(series->Name));
+    const bool defaultMethod = doc.Method == CalibrationMethod::Bilinear;
+    if (namesFit && defaultMethod) return;
     out.write(reinterpret_cast<const char*>(kExtensionSignature.data()), kExtensionSignature.size());
-    out.write(kNamesTag.data(), std::streamsize(kNamesTag.size()));
-    PutBlock(out, names.str());
+    if (!defaultMethod) {
+        std::ostringstream method;
+        PutInt(method, std::int32_t(doc.Method));
+        PutRecord(out, kMethodTag, method.str());
+    }
+    if (!namesFit) {
+        std::ostringstream names;
+        PutInt(names, std::int32_t(doc.DataSeries.size()));
+        for (const auto& series : doc.DataSeries)
+            PutBlock(names, ValidUtf8(series->Name));
+        PutRecord(out, kNamesTag, names.str());
+    }
 }
 
 std::string_view Text(std::span<const std::uint8_t> bytes) {
@@ -165,12 +181,24 @@ void ReadNamesRecord(std::span<const std::uint8_t> record, std::vector<SeriesRec
     if (in.Left() != 0) throw ProjectError("the names record is longer than its names");
 }
 
-void ReadExtensionBlock(std::span<const std::uint8_t> block, std::vector<SeriesRecord>& series) {
+CalibrationMethod ReadMethodRecord(std::span<const std::uint8_t> record) {
+    FieldReader in(record);
+    const std::int32_t code = in.Int();
+    if (in.Left() != 0) throw ProjectError("the calibration record is longer than its method");
+    if (code != std::int32_t(CalibrationMethod::Bilinear) &&
+        code != std::int32_t(CalibrationMethod::Perspective))
+        throw ProjectError("unknown calibration method");
+    return CalibrationMethod(code);
+}
+
+void ReadExtensionBlock(std::span<const std::uint8_t> block, std::vector<SeriesRecord>& series,
+                        CalibrationMethod& method) {
     FieldReader in(block.subspan(kExtensionSignature.size()));
     while (in.Left() > 0) {
         const std::string_view tag = Text(in.Take(4));
         const std::span<const std::uint8_t> record = in.Block();
         if (tag == kNamesTag) ReadNamesRecord(record, series);
+        if (tag == kMethodTag) method = ReadMethodRecord(record);
     }
 }
 
@@ -293,7 +321,7 @@ std::unique_ptr<PlotDocument> ReadProjectFrom(std::span<const std::uint8_t> data
     } catch (const FormatError& e) {
         throw ProjectError(std::string("the picture is damaged: ") + e.what());
     }
-    if (pictureEnd < rest.size()) ReadExtensionBlock(rest.subspan(pictureEnd), series);
+    if (pictureEnd < rest.size()) ReadExtensionBlock(rest.subspan(pictureEnd), series, doc->Method);
 
     // A zoom level whose display cannot be made (a damaged or hand-made file) opens at actual size.
     if (!doc->StretchB()) {

@@ -21,7 +21,8 @@ class ProjectError : public std::runtime_error {
 // Writes the whole document as a project: plot type (the program's current choice), zoom level,
 // box corners, scale values, series, single markers, the picture's size and zoom level again, and
 // the picture as a BMP file. Series names are stored in Windows-1252; when one has a character that
-// set lacks, an extension block with the names whole in UTF-8 follows the BMP data.
+// set lacks, an extension block with the names whole in UTF-8 follows the BMP data; a calibration
+// method other than the default one is recorded there too. A default project has no such block.
 void WriteProject(const PlotDocument& doc, std::ostream& out);
 
 // Writes the project to path all at once (an existing file is replaced only by a complete one) and

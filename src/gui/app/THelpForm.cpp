@@ -16,7 +16,7 @@ namespace curvana {
 THelpForm::THelpForm(Dialogs& dialogs, QWidget* parent) : QWidget(parent, Qt::Window), dialogs_(dialogs) {
     setObjectName("HelpForm");
     setWindowTitle("Curvana Help");
-    setWindowIcon(ImageListIcon(11));
+    setWindowIcon(ProgramIcon());
     browser_ = new QTextBrowser;
     browser_->setOpenExternalLinks(true);
     auto* bar = new QToolBar;

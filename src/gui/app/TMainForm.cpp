@@ -36,6 +36,7 @@
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
 #include "app/PrinterSurface.h"
+#include "app/ProgramFiles.h"
 #include "app/StartupSettings.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
@@ -140,10 +141,11 @@ TMainForm::TMainForm(Dialogs& dialogs, SettingsStore& settings, QWidget* parent)
         move(area.center() - rect().center());
     }
 
-    // Creation: the Window menu starts hidden, the help file lies beside the program, then the settings.
+    // Creation: the Window menu starts hidden, the help file is found beside the program or in its
+    // installed data folder, then the settings.
     FirstPaint = true;
     Window1->menuAction()->setVisible(false);
-    HelpFile = QCoreApplication::applicationDirPath() + "/curvana.hlp";
+    HelpFile = ProgramDataFile(QCoreApplication::applicationDirPath(), "curvana.hlp");
     ReadSettings();
 
     setAcceptDrops(true);
@@ -205,8 +207,8 @@ void TMainForm::CreateMenus() {
     Exit1 = item(File1, "Exit1", "E&xit", 508, -1, QKeySequence("Alt+F4"));
 
     EditMenu1 = menu("EditMenu1", "&Edit");
-    Undo1 = item(EditMenu1, "Undo1", "&Undo", 550, 15, QKeySequence("Ctrl+Z"));
-    Redo1 = item(EditMenu1, "Redo1", "&Redo", 551, 16, QKeySequence("Ctrl+Shift+Z"));
+    Undo1 = item(EditMenu1, "Undo1", "&Undo", 556, 15, QKeySequence("Ctrl+Z"));
+    Redo1 = item(EditMenu1, "Redo1", "&Redo", 557, 16, QKeySequence("Ctrl+Shift+Z"));
     Redo1->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
     EditMenu1->addSeparator()->setObjectName("N12");
     PastePicture1 = item(EditMenu1, "PastePicture1", "&Paste Picture", 532, -1, QKeySequence("Ctrl+V"));
@@ -300,6 +302,7 @@ void TMainForm::CreateMenus() {
     help->setShortcut(QKeySequence(Qt::Key_F1));
     addAction(help);
     connect(help, &QAction::triggered, this, &TMainForm::ShowHelpContents);
+    CreateCalibrationItems();
 }
 
 void TMainForm::CreateToolBar() {
@@ -892,7 +895,14 @@ void TMainForm::StepHistory(bool back) {
         UpdateUndoItems();
         return;
     }
-    // The scale fields show the values as they are now, without typing them again.
+    ShowScaleValues(doc);
+    SyncCalibrationMenu();
+    child->ShowChange(change);
+}
+
+void TMainForm::ShowScaleValues(const PlotDocument& doc) {
+    // The values as they are now, without typing them again: a field that already shows its value
+    // keeps its text.
     for (int tag = 1; tag <= 4; ++tag) {
         QLineEdit* edit = ScaleEdit(tag);
         const double shown = StrToFloatOrZero(edit->text().toStdString()), value = doc.ScaleValue(tag);
@@ -900,7 +910,6 @@ void TMainForm::StepHistory(bool back) {
         const QSignalBlocker quiet(edit);
         edit->setText(Q(FloatToStr(value)));
     }
-    child->ShowChange(change);
 }
 
 void TMainForm::ClipboardChanged() {
@@ -1025,6 +1034,7 @@ void TMainForm::ResetPanel() {
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4})
         edit->setText("0");
     Memo1->Clear();
+    SyncCalibrationMenu();
 }
 
 void TMainForm::ReleaseModeButtons() {
@@ -1047,6 +1057,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
     entered->FormActivate();
     ShowEditingMode(entered->Document());
     UpdateUndoItems();
+    SyncCalibrationMenu();
     UpdateWindowMenu();
 }
 
@@ -1085,6 +1096,7 @@ void TMainForm::EditChange(int tag) {
     }
     child->Document().SetScaleValue(tag, StrToFloatOrZero(edit->text().toStdString()));
     UpdateUndoItems();
+    RepaintGrid();
 }
 
 void TMainForm::PlotType(QAction* item) {
@@ -1094,6 +1106,7 @@ void TMainForm::PlotType(QAction* item) {
         child->Document().RefreshListing(1);
         child->Document().MarkChangedOutsideHistory();  // the plot type is not undone
     }
+    RepaintGrid();
 }
 
 void TMainForm::SyncPlotTypeMenu() {

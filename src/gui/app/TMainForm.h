@@ -55,6 +55,11 @@ class TMainForm : public QMainWindow, public DocumentHost {
     QAction *AddDataSerie1, *RemoveDataSerie1, *AddPointtoDataSerie1, *RemovePointFromDataSerie1,
         *AddSingleMarker1, *DeleteSingleMarker1, *DeleteallsingleMarkers1, *CopyDatatoClipBoard1, *Export1;
     QAction *Cascade1, *Tile1, *ArrangeIcons1;
+    // Plot > Calibration (the active document's method), View > Calibration Grid, Edit > Copy
+    // Calibration and Paste Calibration (enabled while the clipboard holds a calibration).
+    QMenu* Calibration1;
+    QAction *Bilinear1, *Perspective1, *CalibrationGrid1, *CopyCalibration1, *PasteCalibration1;
+    QActionGroup* CalibrationGroup;
     QAction *Contents1, *Index1, *QuickStartTurorial1, *MorvaneHomepage1, *About1;
 
     // The tool bar; the five editing-mode buttons, of which at most one is down: the series modes
@@ -154,6 +159,10 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void CopyDatatoClipBoard1Click();
     // Export.
     void ToolButton15Click();
+    void CalibrationMethodClick(QAction* item);
+    void CalibrationGrid1Click(bool checked);
+    void CopyCalibration1Click();
+    void PasteCalibration1Click();
     void Print1Click();
     void PrintSetup1Click();
     // The printer that print setup prepares and printing uses.
@@ -193,12 +202,21 @@ class TMainForm : public QMainWindow, public DocumentHost {
     void UpdateUndoItems();
     // Undo (true) or redo in the active document, shown and listed as ordinary editing would.
     void StepHistory(bool back);
+    // The side panel's scale fields show the document's values.
+    void ShowScaleValues(const PlotDocument& doc);
     // A document (or one that failed to load, without a window) is gone: its path enters the recent
     // files, the last one resets the side panel, and the editing-mode buttons are released.
     void DocumentGone(const std::string& fullPath, bool hasWindow);
     void ResetPanel();
     void ReleaseModeButtons();
     void SyncPlotTypeMenu();
+    // The calibration items: made after the other menu items, the grid's choice from the settings.
+    void CreateCalibrationItems();
+    // The Calibration menu shows the active document's method (Bilinear without a document).
+    void SyncCalibrationMenu();
+    // The active document's grid follows a change of its calibration.
+    void RepaintGrid();
+    void CalibrationClipboardChanged();
     // Writes the document as a project file; false, after saying why, when it could not.
     bool WriteProjectFile(PlotDocument& doc, const std::string& path);
     // Writes a document to a project file; once written, the document goes by that file's name.

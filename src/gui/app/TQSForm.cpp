@@ -14,6 +14,7 @@
 
 #include "app/BitmapImage.h"
 #include "app/Dialogs.h"
+#include "app/ImageList.h"
 #include "app/StartupSettings.h"
 #include "gif/GifBitmap.h"
 #include "gif/GifDecoder.h"
@@ -54,6 +55,7 @@ TQSForm::TQSForm(SettingsStore& settings, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), settings_(settings), dialogs_(dialogs) {
     setObjectName("QSForm");
     setWindowTitle("Quick Start Tutorial");
+    setWindowIcon(ProgramIcon());
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

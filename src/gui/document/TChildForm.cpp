@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app/Dialogs.h"
+#include "app/ImageList.h"
 #include "app/TListingMemo.h"
 #include "document/TPictureView.h"
 #include "platform/NumberText.h"
@@ -28,6 +29,9 @@ TChildForm::TChildForm(DocumentHost& host, std::unique_ptr<PlotDocument> doc, QW
     setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromStdString(doc_->Caption));
+    // The title bar shows the program's icon; without one of its own a document window would show
+    // the toolkit's.
+    setWindowIcon(ProgramIcon());
     // The main window's File > Close (Ctrl+W) closes the active document; the system menu's own
     // shortcuts would compete with it.
     for (QAction* action : systemMenu()->actions())
