@@ -1,6 +1,7 @@
 #include "trace/Trace.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -88,6 +89,26 @@ class Ink {
         const double length = Distance(ink, paper);
         dir_ = {(ink.r - paper.r) / length, (ink.g - paper.g) / length, (ink.b - paper.b) / length};
         least_ = std::max(0.45 * length, 0.5 * tolerance);
+        // Each channel's share of the sums Holds makes, for every value it can take.
+        const double Rgb::*parts[3] = {&Rgb::r, &Rgb::g, &Rgb::b};
+        for (std::size_t c = 0; c < 3; ++c)
+            for (int v = 0; v < 256; ++v) {
+                const double d = v - paper.*parts[c], i = v - ink.*parts[c];
+                along_[c][std::size_t(v)] = d * dir_.*parts[c];
+                square_[c][std::size_t(v)] = d * d;
+                inkSquare_[c][std::size_t(v)] = i * i;
+            }
+    }
+    // Holds for a raster pixel, from the tables: the same test without a multiplication per channel.
+    bool HoldsPixel(RasterPixel p) const {
+        const std::size_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        const double along = along_[0][r] + along_[1][g] + along_[2][b];
+        if (along >= least_) {
+            const double off2 = square_[0][r] + square_[1][g] + square_[2][b] - along * along;
+            const double most = std::min(tolerance_, 0.27 * along);
+            if (off2 <= most * most) return true;
+        }
+        return inkSquare_[0][r] + inkSquare_[1][g] + inkSquare_[2][b] <= tolerance_ * tolerance_;
     }
     // How far a colour lies along the ink's direction from the paper, and off that line.
     void Measure(const Rgb& c, double& along, double& off) const {
@@ -97,12 +118,18 @@ class Ink {
         off = std::sqrt(rest.r * rest.r + rest.g * rest.g + rest.b * rest.b);
     }
     bool Holds(const Rgb& c) const {
-        double along = 0, off = 0;
-        Measure(c, along, off);
         // Off the line by no more than the tolerance, nor more than a quarter of the way along it:
         // a lighter line of another hue (a grey grid line under a blue curve) is not a blend.
-        return (off <= std::min(tolerance_, 0.27 * along) && along >= least_) ||
-               Distance(c, ink_) <= tolerance_;
+        // Worked in squares, as this runs for every pixel of a box.
+        const double dr = c.r - paper_.r, dg = c.g - paper_.g, db = c.b - paper_.b;
+        const double along = dr * dir_.r + dg * dir_.g + db * dir_.b;
+        if (along >= least_) {
+            const double off2 = dr * dr + dg * dg + db * db - along * along;
+            const double most = std::min(tolerance_, 0.27 * along);
+            if (off2 <= most * most) return true;
+        }
+        const double ir = c.r - ink_.r, ig = c.g - ink_.g, ib = c.b - ink_.b;
+        return ir * ir + ig * ig + ib * ib <= tolerance_ * tolerance_;
     }
     // How much of the pixel the ink covers, as a weight for finding a stroke's middle.
     double Weight(const Rgb& c) const {
@@ -115,6 +142,7 @@ class Ink {
     Rgb paper_, ink_, dir_;
     double tolerance_;
     double least_;
+    std::array<std::array<double, 256>, 3> along_, square_, inkSquare_;
 };
 
 // What the click is on: the paper around it (the commonest colour within 15 pixels), the nearest
@@ -519,14 +547,25 @@ class Patches {
             const std::size_t begin = runs_.size();
             if (span.first <= span.last) {
                 picture.ConvertRow(y, span.first, span.last - span.first + 1, row.data());
+                // Charts are mostly long stretches of one colour: the last answer is kept.
+                RasterPixel last = 0;
+                bool lastHolds = false, known = false;
+                const auto holds = [&](int x) {
+                    const RasterPixel p = row[std::size_t(x - span.first)];
+                    if (!known || p != last) {
+                        last = p;
+                        lastHolds = ink.HoldsPixel(p);
+                        known = true;
+                    }
+                    return lastHolds;
+                };
                 for (int x = span.first; x <= span.last;) {
-                    if (!ink.Holds(Color(row[std::size_t(x - span.first)]))) {
+                    if (!holds(x)) {
                         ++x;
                         continue;
                     }
                     Run run{y, x, x, NewLabel()};
-                    while (run.x1 + 1 <= span.last &&
-                           ink.Holds(Color(row[std::size_t(run.x1 + 1 - span.first)])))
+                    while (run.x1 + 1 <= span.last && holds(run.x1 + 1))
                         ++run.x1;
                     for (int px = run.x0; px <= run.x1; ++px)
                         Add(run.label, px, y, ink.Weight(Color(row[std::size_t(px - span.first)])));
