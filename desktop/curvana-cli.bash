@@ -14,13 +14,13 @@ _curvana_cli() {
             COMPREPLY=($(compgen -W 'bilinear perspective' -- "$cur"))
             return
             ;;
-        --page | --dpi | --digits | --corners | --scales)
+        --page | --dpi | --digits | --corners | --scales | --step | --tolerance | --gap)
             return
             ;;
     esac
 
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'decode new listing export resave convert deconvert calibrate --help --version' \
+        COMPREPLY=($(compgen -W 'decode new listing export resave convert deconvert calibrate trace --help --version' \
             -- "$cur"))
         return
     fi
@@ -32,6 +32,7 @@ _curvana_cli() {
         export) options='--format --digits --method' ;;
         convert | deconvert) options='--method' ;;
         calibrate) options='--corners --scales --method' ;;
+        trace) options='--symbols --step --tolerance --gap' ;;
         resave) ;;
         *) return ;;
     esac
@@ -40,7 +41,8 @@ _curvana_cli() {
     local i files=0
     for ((i = 2; i < cword; i++)); do
         case ${words[i]} in
-            --page | --dpi | --digits | --format | --method) ((i++)) ;;
+            --page | --dpi | --digits | --format | --method | --step | --tolerance | --gap) ((i++)) ;;
+            --symbols) ;;
             --corners) ((i += 8)) ;;
             --scales) ((i += 4)) ;;
             *) ((files++)) ;;
@@ -54,8 +56,8 @@ _curvana_cli() {
     case $command:$files in
         decode:0 | new:0) _filedir "$pictures" ;;
         decode:1) _filedir bmp ;;
-        new:1 | resave:1 | calibrate:1) _filedir cvn ;;
-        listing:0 | export:0 | resave:0 | convert:0 | deconvert:0 | calibrate:0) _filedir cvn ;;
+        new:1 | resave:1 | calibrate:1 | trace:3) _filedir cvn ;;
+        listing:0 | export:0 | resave:0 | convert:0 | deconvert:0 | calibrate:0 | trace:0) _filedir cvn ;;
         export:1) _filedir ;;
     esac
 } &&

@@ -13,6 +13,7 @@
 #include "output/ExportData.h"
 #include "platform/BmpWriter.h"
 #include "platform/NumberText.h"
+#include "trace/Trace.h"
 
 namespace {
 
@@ -72,6 +73,9 @@ std::string Usage() {
            "                                   2 bottom-right, 3 top-left, 4 top-right, moved onto the "
            "picture)\n"
            "                                   and scale values\n"
+           "  trace PROJECT.cvn PX PY OUT.cvn [--symbols] [--step N] [--tolerance T] [--gap G]\n"
+           "                                   trace the curve (or find the symbols) at picture point\n"
+           "                                   (PX, PY) and save the project with them as a new series\n"
            "  --help                           show this text\n"
            "  --version                        show the program's version\n"
            "\n"
@@ -82,9 +86,13 @@ std::string Usage() {
            " to " + std::to_string(kPdfMaxDpi) + " dots per inch (default " + std::to_string(kPdfDefaultDpi) +
            ").\n" +
            "--digits sets the significant digits of the listing, 1 to 10 (default 3).\n"
+           "--step (1 to 1000, default 10), --tolerance (1 to 441, default 60) and --gap (0 to 200, default\n"
+           "12) set the marker step and the largest break bridged in picture pixels, and how far a colour\n"
+           "may lie from the traced one.\n"
            "--method converts bilinear or perspective (default: the project's method; perspective is\n"
            "exact for a chart photographed at an angle).\n"
-           "Exit status: 0 success, 1 a file could not be read or written, 2 a usage error.\n";
+           "Exit status: 0 success, 1 a file could not be read or written (or nothing was traced), 2 a usage\n"
+           "error.\n";
 }
 
 struct UsageError {};
@@ -144,6 +152,14 @@ std::string TakeOption(std::vector<std::string>& args, const std::string& name) 
         return value;
     }
     return {};
+}
+
+// Takes a switch out of the arguments; whether it was there.
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    const auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end()) return false;
+    args.erase(it);
+    return true;
 }
 
 // Takes "--page N" and "--dpi D" out of the arguments of a command that opens a picture.
@@ -271,6 +287,32 @@ int Run(std::vector<std::string> args) {
         cal.method = method.value_or(doc->Method);
         doc->PasteCalibration(cal);
         Writing([&] { SaveToFile(*doc, args[1]); });
+    } else if (command == "trace") {
+        const bool symbols = TakeFlag(args, "--symbols");
+        TraceSettings settings;
+        const auto take = [&args](const char* name, int& value, int least, int most) {
+            if (const std::string text = TakeOption(args, name); !text.empty()) {
+                value = Integer(text);
+                if (value < least || value > most) throw UsageError{};
+            }
+        };
+        take("--step", settings.Step, TraceSettings::kMinStep, TraceSettings::kMaxStep);
+        take("--tolerance", settings.Tolerance, TraceSettings::kMinTolerance, TraceSettings::kMaxTolerance);
+        take("--gap", settings.Gap, TraceSettings::kMinGap, TraceSettings::kMaxGap);
+        if (args.size() != 4) throw UsageError{};
+        const TPoint at{Integer(args[1]), Integer(args[2])};
+        auto doc = LoadProject(args[0]);
+        TraceBox box;
+        for (int n = 1; n <= 4; ++n)
+            box[std::size_t(n - 1)] = doc->Box.Marker(n).Position();
+        const std::vector<TPoint> points = symbols ? TraceSymbols(doc->Picture, box, at, settings)
+                                                   : TraceCurve(doc->Picture, box, at, settings);
+        if (points.size() < 2)
+            throw Failure{symbols ? "Fewer than two symbols like that one were found."
+                                  : "No curve was found at that point."};
+        doc->AddTracedSeries(points, symbols ? "Trace Symbols" : "Trace Curve");
+        Writing([&] { SaveToFile(*doc, args[3]); });
+        std::cout << points.size() << "\n";
     } else {
         throw UsageError{};
     }

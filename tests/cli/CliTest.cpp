@@ -102,7 +102,12 @@ TEST_F(CliTest, HelpVersionAndUsageErrors) {
                               "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 --scales 0 1 0 1",
                               "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 8",
                               "calibrate a.cvn b.cvn --scales 0 1 0 1",
-                              "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 8.5 --scales 0 1 0 1"}) {
+                              "calibrate a.cvn b.cvn --corners 1 2 3 4 5 6 7 8.5 --scales 0 1 0 1",
+                              "trace a.cvn 1 2",
+                              "trace a.cvn 1 2 o.cvn --step 0",
+                              "trace a.cvn 1 2 o.cvn --tolerance 442",
+                              "trace a.cvn 1 2 o.cvn --gap -1",
+                              "trace a.cvn 1 2.5 o.cvn"}) {
         Result r = RunCli(wrong);
         EXPECT_EQ(r.status, 2) << wrong;
         EXPECT_NE(r.out.find("Usage:"), std::string::npos) << wrong;
@@ -168,6 +173,37 @@ TEST_F(CliTest, CalibrateAndChooseTheMethod) {
     EXPECT_EQ(doc->Box.Marker(1).Position(), (TPoint{0, 99}));
     EXPECT_EQ(doc->Box.Marker(2).Position(), (TPoint{199, 90}));
     EXPECT_EQ(doc->YMin, 1e-3);
+}
+
+TEST_F(CliTest, TraceAddsTheCurveOrSaysThatThereIsNone) {
+    // A black line three pixels wide along y = 50 across the box (x 20 to 180) on white.
+    PlotDocument doc;
+    doc.Picture = Bitmap(200, 100, PixelFormat::Rgb24());
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            doc.Picture.SetPixelValue(x, y, y >= 49 && y <= 51 && x >= 10 && x < 190 ? 0 : 0xFFFFFF);
+    doc.PlaceNewPicture();
+    SaveToFile(doc, File("line.cvn"));
+    const Result traced =
+        RunCli("trace " + File("line.cvn") + " 100 52 " + File("traced.cvn") + " --step 20");
+    ASSERT_EQ(traced.status, 0) << traced.out;
+    auto result = LoadProjectFile(File("traced.cvn"));
+    ASSERT_EQ(result->DataSeries.size(), 1u);
+    const TMarkerLine& series = *result->DataSeries[0];
+    EXPECT_EQ(series.Name, "DataSeries 1");
+    EXPECT_EQ(traced.out, std::to_string(series.Count()) + "\n");
+    EXPECT_EQ(series.Count(), 9);  // 20 to 180 in 8 steps of 20, the stroke's ends left out
+    for (int k = 0; k < series.Count(); ++k)
+        EXPECT_EQ(series.Marker(k).Y, 50) << k;
+    EXPECT_LE(series.Marker(0).X, 24);
+    EXPECT_GE(series.Marker(series.Count() - 1).X, 176);
+
+    const Result none = RunCli("trace " + File("line.cvn") + " 100 30 " + File("none.cvn"));
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "No curve was found at that point.\n");
+    EXPECT_FALSE(std::ifstream(File("none.cvn")).good());
+    EXPECT_EQ(RunCli("trace " + File("line.cvn") + " 100 30 " + File("none.cvn") + " --symbols").out,
+              "Fewer than two symbols like that one were found.\n");
 }
 
 TEST_F(CliTest, PicturesAndProjects) {

@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <cmath>
 #include <sstream>
 
 #include "MainFormFixture.h"
@@ -17,6 +18,7 @@
 #include "document/TPictureView.h"
 #include "output/Printing.h"
 #include "platform/RasterCanvas.h"
+#include "trace/Trace.h"
 
 namespace curvana::test {
 namespace {
@@ -483,6 +485,46 @@ TEST_F(EditingTest, CtrlZInAScaleFieldUndoesItsTypingFirst) {
     EXPECT_EQ(form->Edit1->text(), "0");
     // With nothing left to undo in the field, the document's changes: the marker first.
     EXPECT_TRUE(Doc().SingleMarkers.empty());
+}
+
+TEST_F(EditingTest, TraceCurveModeTurnsAClickOnACurveIntoASeries) {
+    StartQuietly();
+    // A blue wave two pixels wide across a white 200 by 100 picture.
+    Bitmap picture(200, 100, PixelFormat::Rgb24());
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            picture.SetPixelValue(x, y,
+                                  std::abs(y - (50 + 25 * std::sin(x / 20.0))) < 1.2 ? 0x1E3CC8 : 0xFFFFFF);
+    const QString path = Path("wave.bmp");
+    WriteBmpFile(picture, path.toStdString());
+    child = OpenDocument(path);
+    ASSERT_NE(child, nullptr);
+    QTest::mouseClick(form->ToolBar1->widgetForAction(form->ToolButton17), Qt::LeftButton);
+    EXPECT_TRUE(form->TraceCurve1->isChecked());
+    EXPECT_EQ(Panel(1), "Click on a curve to trace it.");
+    const TPoint on{100, int(std::lround(50 + 25 * std::sin(5.0))) + 2};
+    Press(At(on));
+    ASSERT_EQ(Doc().DataSeries.size(), 1u);
+    const TraceBox box{Doc().Box.Marker(1).Position(), Doc().Box.Marker(2).Position(),
+                       Doc().Box.Marker(3).Position(), Doc().Box.Marker(4).Position()};
+    const std::vector<TPoint> expected = TraceCurve(Doc().Picture, box, on, form->Tracing());
+    ASSERT_GE(expected.size(), 10u);
+    EXPECT_EQ(Points(0), expected);
+    // Its name, its markers and the blank line after them.
+    EXPECT_EQ(form->Memo1->Lines().size(), qsizetype(expected.size() + 2));
+    EXPECT_EQ(Unlike(), 0);
+    EXPECT_EQ(form->Undo1->text(), "&Undo Trace Curve");
+    EXPECT_TRUE(form->TraceCurve1->isChecked()) << "the mode stays for the next curve";
+
+    // Nothing there: nothing added, and a message says so; likewise for symbols.
+    Press(At({100, 5}));
+    form->TraceSymbols1->trigger();
+    EXPECT_FALSE(form->TraceCurve1->isChecked());
+    Press(At({100, 5}));
+    EXPECT_EQ(Doc().DataSeries.size(), 1u);
+    EXPECT_EQ(dialogs.Texts(Interaction::Error),
+              QStringList(
+                  {"No curve was found at that point.", "Fewer than two symbols like that one were found."}));
 }
 
 TEST_F(EditingTest, DraggingPastTheDocumentAreaScrollsItOneLinePerMove) {

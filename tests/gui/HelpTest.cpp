@@ -31,7 +31,8 @@ TEST(HelpFileTest, HasATopicForEveryHelpContext) {
         anchors.insert(it.next().captured(1));
     for (int context = 501; context <= 532; ++context)
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
-    for (const char* topic : {"540", "556", "557"})  // Open Page, Undo, Redo
+    for (const char* topic :
+         {"540", "556", "557", "558", "559", "tracing"})  // Open Page, Undo, Redo, tracing
         EXPECT_TRUE(anchors.contains(topic)) << topic;
     for (int context = 550; context <= 553; ++context)  // calibration method, grid, copy and paste
         EXPECT_TRUE(anchors.contains(QString::number(context))) << context;
@@ -87,6 +88,7 @@ TEST_F(HelpTest, F1OnAHighlightedMenuItemShowsItsTopic) {
         {form.File1, form.Save1, "503"},
         {form.Help1, form.About1, "531"},
         {form.EditMenu1, form.PastePicture1, "532"},
+        {form.Data1, form.TraceSymbols1, "559"},
         {form.Zoom1, form.CalibrationGrid1, "551"},
         {form.EditMenu1, form.CopyCalibration1, "552"},
         {form.Calibration1, form.Perspective1, "550"},

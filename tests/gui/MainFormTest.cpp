@@ -149,6 +149,8 @@ TEST_F(MainFormTest, ToolBarHasItsButtonsInOrderWithHintsAndImages) {
         {7, "Delete DataSeries", true},
         {6, "Add Marker to DataSeries", true},
         {5, "Delete Marker From DataSeries", true},
+        {17, "Trace Curve", true},
+        {18, "Trace Symbols", true},
         {-1, "", false},
         {11, "Contents", false},
     };

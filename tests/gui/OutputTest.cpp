@@ -67,14 +67,18 @@ TEST_F(OutputTest, PreferenceFieldsHoldAWholeNumberWithinTheirRange) {
         int position;
     };
     const std::vector<Case> cases = {
-        {1, "25", "20", 20}, {0, "0", "1", 1},  {1, "1", "2", 2}, {0, "", "3", 3},
-        {1, "", "4", 4},     {0, "7x", "3", 3}, {0, "7", "7", 7}, {1, "-5", "2", 2},
+        {1, "25", "20", 20}, {0, "0", "1", 1},  {1, "1", "2", 2},          {0, "", "3", 3},
+        {1, "", "4", 4},     {0, "7x", "3", 3}, {0, "7", "7", 7},          {1, "-5", "2", 2},
+        {2, "0", "1", 1},    {2, "", "10", 10}, {2, "5000", "1000", 1000}, {3, "500", "441", 441},
+        {3, "", "60", 60},   {4, "-1", "0", 0}, {4, "", "12", 12},         {4, "300", "200", 200},
     };
+    QLineEdit* const edits[] = {pref.Edit1, pref.Edit2, pref.Edit3, pref.Edit4, pref.Edit5};
+    TUpDown* const arrows[] = {pref.UpDown1, pref.UpDown2, pref.UpDown3, pref.UpDown4, pref.UpDown5};
     for (const Case& c : cases) {
-        QLineEdit* edit = c.tag == 0 ? pref.Edit1 : pref.Edit2;
+        QLineEdit* edit = edits[c.tag];
         edit->setText(c.typed);
-        EXPECT_EQ(edit->text(), c.shown) << c.typed.toStdString();
-        EXPECT_EQ((c.tag == 0 ? pref.UpDown1 : pref.UpDown2)->Position(), c.position);
+        EXPECT_EQ(edit->text(), c.shown) << c.tag << " " << c.typed.toStdString();
+        EXPECT_EQ(arrows[c.tag]->Position(), c.position);
     }
     // A 1 typed over the marker size field turns into 2 at once.
     pref.Edit2->selectAll();
@@ -96,7 +100,8 @@ TEST_F(OutputTest, PreferenceFieldsHoldAWholeNumberWithinTheirRange) {
     // lies inside the dialog.
     pref.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&pref));
-    for (QLabel* label : {pref.Label1, pref.Label2}) {
+    EXPECT_EQ(pref.TracingHeading->text(), "Tracing");
+    for (QLabel* label : {pref.Label1, pref.Label2, pref.Label3, pref.Label4, pref.Label5}) {
         EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
         EXPECT_LT(label->geometry().right(), pref.Edit1->x()) << label->text().toStdString();
     }
@@ -112,14 +117,21 @@ TEST_F(OutputTest, PreferenceFieldsHoldAWholeNumberWithinTheirRange) {
 }
 
 TEST_F(OutputTest, PreferencesApplyAndAreStoredOnlyOnOk) {
-    StartQuietly("SigDigits=30\nMSize=4\n");
+    StartQuietly("SigDigits=30\nMSize=4\nTraceStep=5000\nTraceGap=7\n");
     ASSERT_EQ(SigDigits, 30);
+    EXPECT_EQ(form->Tracing().Step, 1000);  // the nearest value in range
+    EXPECT_EQ(form->Tracing().Gap, 7);
     // Without a document Ok still stores the values; the stored 30 is shown as 10.
     dialogs.modalActions.push_back([](QDialog& d) {
         auto& pref = static_cast<TPrefForm&>(d);
         EXPECT_EQ(pref.Edit1->text(), "10");
         EXPECT_EQ(pref.Edit2->text(), "4");
+        EXPECT_EQ(pref.Edit3->text(), "1000");
+        EXPECT_EQ(pref.Edit4->text(), "60");  // the default
+        EXPECT_EQ(pref.Edit5->text(), "7");
         pref.Edit2->setText("6");
+        pref.Edit3->setText("25");
+        pref.Edit5->setText("3");
         pref.Button1->click();
     });
     form->Preferences1->trigger();
@@ -128,6 +140,11 @@ TEST_F(OutputTest, PreferencesApplyAndAreStoredOnlyOnOk) {
     EXPECT_EQ(MSize, 6);
     EXPECT_EQ(StoredValue("SigDigits"), "10");
     EXPECT_EQ(StoredValue("MSize"), "6");
+    EXPECT_EQ(form->Tracing().Step, 25);
+    EXPECT_EQ(form->Tracing().Gap, 3);
+    EXPECT_EQ(StoredValue("TraceStep"), "25");
+    EXPECT_EQ(StoredValue("TraceTolerance"), "60");
+    EXPECT_EQ(StoredValue("TraceGap"), "3");
 
     Open();
     Doc().AddSingleMarker({60, 60});

@@ -135,7 +135,7 @@ while IFS='|' read -r words expected; do
     found=$(eval completion $words)
     [ "$found" = "$expected" ] || fail "curvana-cli $words<TAB> gives '$found', not '$expected'"
 done <<'EOF'
-''|--help --version calibrate convert decode deconvert export listing new resave
+''|--help --version calibrate convert decode deconvert export listing new resave trace
 de|decode deconvert
 new ''|chart.png folder paper.pdf scan.TIF
 new chart.png ''|folder plot.cvn
@@ -145,6 +145,8 @@ export plot.cvn --format ''|csv tab txt xls
 export plot.cvn --|--digits --format --method
 export plot.cvn --method ''|bilinear perspective
 calibrate plot.cvn --corners 1 2 3 4 5 6 7 8 ''|folder plot.cvn
+trace plot.cvn 10 20 --symbols ''|folder plot.cvn
+trace plot.cvn --|--gap --step --symbols --tolerance
 listing ''|folder plot.cvn
 convert ''|folder plot.cvn
 --version ''|

@@ -73,6 +73,9 @@ StartupSettings ReadStartupSettings(SettingsStore& store) {
     s.PanelWidth = ReadOnItsOwn(store, "PanelWidth");
     s.OpenFilter = ReadOnItsOwn(store, "OpenFilter");
     s.PdfDpi = ReadOnItsOwn(store, "PdfDpi");
+    s.TraceStep = ReadOnItsOwn(store, "TraceStep");
+    s.TraceTolerance = ReadOnItsOwn(store, "TraceTolerance");
+    s.TraceGap = ReadOnItsOwn(store, "TraceGap");
     return s;
 }
 

@@ -26,6 +26,8 @@ struct StartupSettings {
     // The open dialog's file type confirmed last (from 1) and the resolution PDF pages were last
     // drawn at; read on their own like the panel's width.
     std::optional<std::int32_t> OpenFilter, PdfDpi;
+    // Preferences' tracing values, read on their own as well.
+    std::optional<std::int32_t> TraceStep, TraceTolerance, TraceGap;
     // The failure that ended the reading ("Invalid data type for 'name'"); empty when none.
     std::string error;
 };

@@ -47,6 +47,7 @@ void PlotDocument::Initialize() {
     PopupIndex = -1;
     Selected = nullptr;
     AddPointMode = AddSingleMode = DeleteSingleMode = DeletePointMode = DeleteSeriesMode = false;
+    TraceCurveMode = TraceSymbolsMode = false;
     XMin = XMax = YMin = YMax = 0.0;
     ZoomLevel = 0;
     Modified = true;
@@ -543,6 +544,19 @@ DisplayChange PlotDocument::AddSeries(TPoint p1, TPoint p2) {
     change.Points = {{p1.X, p1.Y, change.Color}, {p2.X, p2.Y, change.Color}};
     change.Positions = {std::int32_t(markerList_.size()), std::int32_t(markerList_.size() + 1)};
     return Perform(std::move(change), "Add DataSeries");
+}
+
+DisplayChange PlotDocument::AddTracedSeries(const std::vector<TPoint>& points, const char* name) {
+    if (points.size() < 2) return {};
+    edit::Series change;
+    change.Index = int(DataSeries.size());
+    change.Name = DefaultSeriesName();
+    change.Color = TMarkerLine(points[0], points[1]).Color;
+    for (const TPoint& p : points) {
+        change.Points.push_back({p.X, p.Y, change.Color});
+        change.Positions.push_back(std::int32_t(markerList_.size() + change.Positions.size()));
+    }
+    return Perform(std::move(change), name);
 }
 
 DisplayChange PlotDocument::AddPointToNearestSeries(TPoint p) {

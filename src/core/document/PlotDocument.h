@@ -70,6 +70,8 @@ class PlotDocument {
     bool DeleteSingleMode = false;
     bool DeletePointMode = false;
     bool DeleteSeriesMode = false;
+    bool TraceCurveMode = false;
+    bool TraceSymbolsMode = false;
     bool Modified = false;
     std::string DocumentFolder;
     std::string Caption = "ChildForm";  // the document's name: its file name without the folder
@@ -155,6 +157,9 @@ class PlotDocument {
     // Puts p into a series as TMarkerLine::InsertMarker does with lower and upper.
     DisplayChange InsertSeriesPoint(int series, TPoint p, int lower, int upper);
     DisplayChange AddSingleMarker(TPoint p);
+    // A new series through the points (at least two), named and coloured as every new series, as
+    // one change named name.
+    DisplayChange AddTracedSeries(const std::vector<TPoint>& points, const char* name);
     DisplayChange DeleteSeries(int index);
     DisplayChange DeleteSeriesPoint(int series, int slot);
     DisplayChange DeleteSingleMarker(int slot);

@@ -6,9 +6,9 @@
 
 namespace curvana {
 
-// The two fields of the preferences dialog: significant digits (1 to 10, default 3) and marker
-// size (2 to 20, default 4).
-enum class PreferenceField { Digits = 0, MarkerSize = 1 };
+// The fields of the preferences dialog: significant digits (1 to 10, default 3), marker size (2 to
+// 20, default 4), and tracing's step, colour tolerance and largest gap (as TraceSettings allows).
+enum class PreferenceField { Digits = 0, MarkerSize = 1, TraceStep = 2, TraceTolerance = 3, TraceGap = 4 };
 
 std::int32_t PreferenceMinimum(PreferenceField field);
 std::int32_t PreferenceMaximum(PreferenceField field);

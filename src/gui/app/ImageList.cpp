@@ -202,6 +202,32 @@ void DrawIcon(QPainter& p, int index) {
             p.drawPolygon(QPolygonF({{1.0, 5.5}, {6.5, 1.0}, {6.5, 10.0}}));
             break;
         }
+        case 17:    // trace curve: a curve with markers along it, found at a stroke
+        case 18: {  // trace symbols: symbols of one kind, found at a stroke
+            if (index == 17) {
+                QPainterPath curve;
+                curve.moveTo(1.5, 14);
+                curve.cubicTo(5, 4, 8, 13, 12, 7);
+                p.setPen(Pen(kSeries, 1.4));
+                p.setBrush(Qt::NoBrush);
+                p.drawPath(curve);
+                for (const QPointF c : {QPointF(2.5, 11.5), QPointF(6.5, 9.5), QPointF(10.5, 8.5)})
+                    DrawSquare(p, c, kSeries, kSeriesDark);
+            } else {
+                p.setPen(Pen(kRedDark));
+                p.setBrush(kRed);
+                for (const QPointF c :
+                     {QPointF(3.5, 12), QPointF(7.5, 8.5), QPointF(3.5, 5.5), QPointF(10.5, 12.5)})
+                    p.drawEllipse(c, 1.8, 1.8);
+            }
+            // A spark: the click that finds them.
+            p.setPen(Pen(QColor(200, 140, 0), 1.2));
+            p.drawLine(QPointF(13, 1), QPointF(13, 6));
+            p.drawLine(QPointF(10.5, 3.5), QPointF(15.5, 3.5));
+            p.drawLine(QPointF(11.3, 1.8), QPointF(14.7, 5.2));
+            p.drawLine(QPointF(11.3, 5.2), QPointF(14.7, 1.8));
+            break;
+        }
         default:
             break;
     }

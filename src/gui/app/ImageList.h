@@ -11,7 +11,7 @@ namespace curvana {
 //   0 open, 1 save, 2 print, 3 zoom in, 4 zoom out, 5 delete marker from a data series,
 //   6 add marker to a data series, 7 delete data series, 8 add data series, 9 redraw,
 //   10 normal size, 11 help, 12 add single marker, 13 delete single marker, 14 export
-constexpr int kImageCount = 17;
+constexpr int kImageCount = 19;
 QPixmap ImageListPixmap(int index, int size);
 QIcon ImageListIcon(int index);
 

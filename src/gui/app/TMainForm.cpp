@@ -48,6 +48,7 @@
 #include "document/TPictureView.h"
 #include "markers/TMarker.h"
 #include "output/ExportData.h"
+#include "output/PreferenceRules.h"
 #include "platform/NumberText.h"
 
 namespace curvana {
@@ -246,6 +247,8 @@ void TMainForm::CreateMenus() {
     AddPointtoDataSerie1 = item(Data1, "AddPointtoDataSerie1", "Add  Marker to DataSeries", 516, 6);
     RemovePointFromDataSerie1 =
         item(Data1, "RemovePointFromDataSerie1", "Delete Marker From DataSeries", 517, 5);
+    TraceCurve1 = item(Data1, "TraceCurve1", "Trace Curve", 558, 17);
+    TraceSymbols1 = item(Data1, "TraceSymbols1", "Trace Symbols", 559, 18);
     Data1->addSeparator();
     AddSingleMarker1 = item(Data1, "AddSingleMarker1", "Add Single Marker", 518, 12);
     DeleteSingleMarker1 = item(Data1, "DeleteSingleMarker1", "Delete Single Marker", 519, 13);
@@ -349,12 +352,14 @@ void TMainForm::CreateToolBar() {
     ToolButton10 = check("ToolButton10", 7, "Delete DataSeries");
     ToolButton9 = check("ToolButton9", 6, "Add Marker to DataSeries");
     ToolButton8 = check("ToolButton8", 5, "Delete Marker From DataSeries");
+    ToolButton17 = check("ToolButton17", 17, "Trace Curve");
+    ToolButton18 = check("ToolButton18", 18, "Trace Symbols");
     ToolBar1->addSeparator();
     push(Contents1, "");
 
     SeriesModeButtons = new QActionGroup(this);
     SeriesModeButtons->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (QAction* a : {ToolButton10, ToolButton9, ToolButton8})
+    for (QAction* a : {ToolButton10, ToolButton9, ToolButton8, ToolButton17, ToolButton18})
         SeriesModeButtons->addAction(a);
     SingleModeButtons = new QActionGroup(this);
     SingleModeButtons->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -376,6 +381,10 @@ void TMainForm::CreateToolBar() {
     connect(RemoveDataSerie1, &QAction::triggered, this, [this] { ToolButton10Click(true); });
     connect(AddSingleMarker1, &QAction::triggered, this, [this] { ToolButton13Click(true); });
     connect(DeleteSingleMarker1, &QAction::triggered, this, [this] { ToolButton14Click(true); });
+    connect(ToolButton17, &QAction::triggered, this, [this] { ToolButton17Click(); });
+    connect(ToolButton18, &QAction::triggered, this, [this] { ToolButton18Click(); });
+    connect(TraceCurve1, &QAction::triggered, this, [this] { ToolButton17Click(true); });
+    connect(TraceSymbols1, &QAction::triggered, this, [this] { ToolButton18Click(true); });
     connect(AddDataSerie1, &QAction::triggered, this, &TMainForm::ToolButton11Click);
     connect(DeleteallsingleMarkers1, &QAction::triggered, this, &TMainForm::DeleteallsingleMarkers1Click);
 }
@@ -480,6 +489,13 @@ void TMainForm::ReadSettings() {
     const StartupSettings s = ReadStartupSettings(settings_);
     if (s.SigDigits) SigDigits = *s.SigDigits;
     if (s.MSize) MSize = *s.MSize;
+    // Tracing values out of their range take the nearest one in it.
+    const auto tracing = [](const std::optional<std::int32_t>& stored, PreferenceField field, int& value) {
+        if (stored) value = std::clamp(*stored, PreferenceMinimum(field), PreferenceMaximum(field));
+    };
+    tracing(s.TraceStep, PreferenceField::TraceStep, tracing_.Step);
+    tracing(s.TraceTolerance, PreferenceField::TraceTolerance, tracing_.Tolerance);
+    tracing(s.TraceGap, PreferenceField::TraceGap, tracing_.Gap);
     if (s.PanelWidth) SetPanelWidth(*s.PanelWidth);
     if (s.OpenFilter) openFilter_ = *s.OpenFilter;  // a type the dialog does not have gives the first
     if (s.PdfDpi && *s.PdfDpi >= kPdfMinDpi && *s.PdfDpi <= kPdfMaxDpi) pdfDpi_ = *s.PdfDpi;
@@ -597,9 +613,11 @@ void TMainForm::Print1Click() {
 
 void TMainForm::Preferences1Click() {
     PrefForm->Load(SigDigits, MSize);
+    PrefForm->LoadTracing(tracing_);
     if (dialogs_.ExecModal(*PrefForm) != QDialog::Accepted) return;
     SigDigits = PrefForm->Digits();
     MSize = PrefForm->MarkerSize();
+    tracing_ = PrefForm->Tracing();
     if (TChildForm* child = ActiveChild()) {
         child->FormPaint();
         child->Document().UpDateMemo(1);
@@ -612,6 +630,12 @@ void TMainForm::Preferences1Click() {
         settings_.WriteInteger(writing, SigDigits);
         writing = "MSize";
         settings_.WriteInteger(writing, MSize);
+        const std::pair<const char*, int> tracing[3] = {
+            {"TraceStep", tracing_.Step}, {"TraceTolerance", tracing_.Tolerance}, {"TraceGap", tracing_.Gap}};
+        for (const auto& [name, value] : tracing) {
+            writing = name;
+            settings_.WriteInteger(writing, value);
+        }
         writing = "SigDigits";
         settings_.CloseKey();
     } catch (const SettingsError&) {
@@ -1038,7 +1062,8 @@ void TMainForm::ResetPanel() {
 }
 
 void TMainForm::ReleaseModeButtons() {
-    for (QAction* button : {ToolButton8, ToolButton9, ToolButton10, ToolButton13, ToolButton14})
+    for (QAction* button :
+         {ToolButton8, ToolButton9, ToolButton10, ToolButton13, ToolButton14, ToolButton17, ToolButton18})
         button->setChecked(false);
 }
 
@@ -1159,7 +1184,7 @@ void TMainForm::ShowStatus(int panel, const QString& text) {
     StatusPanels[std::size_t(panel)]->setText(text);
 }
 
-std::array<TMainForm::EditingMode, 5> TMainForm::EditingModes() const {
+std::array<TMainForm::EditingMode, 7> TMainForm::EditingModes() const {
     return {{
         {&PlotDocument::AddPointMode, ToolButton9, AddPointtoDataSerie1,
          "Click in the plot to add a marker to a dataseries."},
@@ -1170,6 +1195,9 @@ std::array<TMainForm::EditingMode, 5> TMainForm::EditingModes() const {
         {&PlotDocument::AddSingleMode, ToolButton13, AddSingleMarker1, "Click to add a single marker."},
         {&PlotDocument::DeleteSingleMode, ToolButton14, DeleteSingleMarker1,
          "Click on a single marker to delete it."},
+        {&PlotDocument::TraceCurveMode, ToolButton17, TraceCurve1, "Click on a curve to trace it."},
+        {&PlotDocument::TraceSymbolsMode, ToolButton18, TraceSymbols1,
+         "Click on a symbol to find all symbols like it."},
     }};
 }
 
@@ -1226,6 +1254,34 @@ void TMainForm::ToolButton14Click(bool fromMenu) {
     ModeCommand(EditingModes()[4], fromMenu);
 }
 
+void TMainForm::ToolButton17Click(bool fromMenu) {
+    ModeCommand(EditingModes()[5], fromMenu);
+}
+
+void TMainForm::ToolButton18Click(bool fromMenu) {
+    ModeCommand(EditingModes()[6], fromMenu);
+}
+
+void TMainForm::TraceAt(TChildForm& child, TPoint p) {
+    PlotDocument& doc = child.Document();
+    const bool symbols = doc.TraceSymbolsMode;
+    TraceBox box;
+    for (int n = 1; n <= 4; ++n)
+        box[std::size_t(n - 1)] = doc.Box.Marker(n).Position();
+    std::vector<TPoint> points;
+    {
+        BusyCursor busy;  // a large picture takes a moment
+        points =
+            symbols ? TraceSymbols(doc.Picture, box, p, tracing_) : TraceCurve(doc.Picture, box, p, tracing_);
+    }
+    if (points.size() < 2) {
+        dialogs_.ErrorBox(this, symbols ? "Fewer than two symbols like that one were found."
+                                        : "No curve was found at that point.");
+        return;
+    }
+    child.ShowChange(doc.AddTracedSeries(points, symbols ? "Trace Symbols" : "Trace Curve"));
+}
+
 void TMainForm::ToolButton11Click() {
     TChildForm* child = ActiveChild();
     if (!child) return;
@@ -1237,6 +1293,7 @@ void TMainForm::ToolButton11Click() {
     const TPoint p2{at(std::int64_t(b1.X) + b4.X, 2), at(std::int64_t(b1.Y) + b4.Y, 2)};
     child->ShowChange(doc.AddSeries(p1, p2));
     doc.AddPointMode = doc.DeletePointMode = doc.DeleteSeriesMode = false;
+    doc.TraceCurveMode = doc.TraceSymbolsMode = false;
     for (QAction* a : SeriesModeButtons->actions())
         a->setChecked(false);
     ShowStatus(1, QString());

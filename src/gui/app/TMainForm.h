@@ -12,6 +12,7 @@
 #include "app/RecentFiles.h"
 #include "document/PictureFormats.h"
 #include "document/TChildForm.h"
+#include "trace/Trace.h"
 
 class QAction;
 class QActionGroup;
@@ -66,6 +67,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     // (10, 9, 8) and the single-marker modes (13, 14) in two groups.
     QToolBar* ToolBar1;
     QAction *ToolButton8, *ToolButton9, *ToolButton10, *ToolButton13, *ToolButton14;
+    QAction *ToolButton17, *ToolButton18;  // Trace Curve and Trace Symbols
+    QAction *TraceCurve1, *TraceSymbols1;
     QActionGroup *SeriesModeButtons, *SingleModeButtons;
 
     // The side panel and its pop-up menu; its right edge, shared with the document area, can be
@@ -126,6 +129,9 @@ class TMainForm : public QMainWindow, public DocumentHost {
     Dialogs& HostDialogs() override { return dialogs_; }
     void ZoomDocument(TChildForm& child, bool in) override;
     void DocumentEdited(TChildForm& child) override;
+    void TraceAt(TChildForm& child, TPoint p) override;
+    // The tracing settings of Preferences.
+    const TraceSettings& Tracing() const { return tracing_; }
 
   public slots:
     void Open1Click();
@@ -149,6 +155,8 @@ class TMainForm : public QMainWindow, public DocumentHost {
     // Add Single Marker, Delete Single Marker. fromMenu: the Data menu's item, which toggles the button.
     void ToolButton8Click(bool fromMenu = false);
     void ToolButton9Click(bool fromMenu = false);
+    void ToolButton17Click(bool fromMenu = false);
+    void ToolButton18Click(bool fromMenu = false);
     void ToolButton10Click(bool fromMenu = false);
     void ToolButton13Click(bool fromMenu = false);
     void ToolButton14Click(bool fromMenu = false);
@@ -234,13 +242,14 @@ class TMainForm : public QMainWindow, public DocumentHost {
     };
     // Add Marker to DataSeries, Delete Marker From DataSeries, Delete DataSeries, Add Single
     // Marker, Delete Single Marker.
-    std::array<EditingMode, 5> EditingModes() const;
+    std::array<EditingMode, 7> EditingModes() const;
     void ModeCommand(const EditingMode& mode, bool fromMenu);
     // The mode buttons, the Data menu and the prompt show a document's editing mode.
     void ShowEditingMode(const PlotDocument& doc);
 
     Dialogs& dialogs_;
     SettingsStore& settings_;
+    TraceSettings tracing_;
     QPointer<TChildForm> active_;
     THelpForm* helpForm_ = nullptr;
     std::vector<QAction*> windowItems_;

@@ -19,7 +19,7 @@ namespace {
 constexpr int kLabelGap = 8;
 
 PreferenceField FieldOf(int tag) {
-    return tag == 0 ? PreferenceField::Digits : PreferenceField::MarkerSize;
+    return PreferenceField(tag);
 }
 
 }  // namespace
@@ -56,53 +56,67 @@ TPrefForm::TPrefForm(std::function<void()> showHelp, QWidget* parent)
     setWindowTitle("Preferences");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(280, 130);
-
     Label1 = new QLabel("Number of significant digits", this);
     Label1->move(16, 20);
     Label2 = new QLabel("Size of markers", this);
     Label2->move(16, 52);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
-    Edit1->setGeometry(176, 16, 73, 21);
-    Edit2 = new QLineEdit(this);
-    Edit2->setObjectName("Edit2");
-    Edit2->setGeometry(176, 48, 73, 21);
-    UpDown1 = new TUpDown(1, 10, 1, this);
-    UpDown1->setObjectName("UpDown1");
-    UpDown1->move(248, 15);
-    UpDown2 = new TUpDown(2, 20, 2, this);
-    UpDown2->setObjectName("UpDown2");
-    UpDown2->move(248, 47);
+    TracingHeading = new QLabel("Tracing", this);
+    TracingHeading->setObjectName("TracingHeading");
+    QFont bold = TracingHeading->font();
+    bold.setBold(true);
+    TracingHeading->setFont(bold);
+    TracingHeading->move(16, 86);
+    Label3 = new QLabel("Step between markers (pixels)", this);
+    Label3->move(16, 112);
+    Label4 = new QLabel("Colour tolerance", this);
+    Label4->move(16, 144);
+    Label5 = new QLabel("Largest gap bridged (pixels)", this);
+    Label5->move(16, 176);
+    QLineEdit** edits[5] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5};
+    TUpDown** arrows[5] = {&UpDown1, &UpDown2, &UpDown3, &UpDown4, &UpDown5};
+    const int rows[5] = {16, 48, 108, 140, 172};
+    for (int tag = 0; tag < 5; ++tag) {
+        QLineEdit* edit = *edits[tag] = new QLineEdit(this);
+        edit->setObjectName(QString("Edit%1").arg(tag + 1));
+        edit->setGeometry(176, rows[tag], 73, 21);
+        const PreferenceField field = FieldOf(tag);
+        TUpDown* arrow = *arrows[tag] =
+            new TUpDown(PreferenceMinimum(field), PreferenceMaximum(field), PreferenceMinimum(field), this);
+        arrow->setObjectName(QString("UpDown%1").arg(tag + 1));
+        arrow->move(248, rows[tag] - 1);
+    }
     // The labels may need more room than designed in the user's font: they are shown whole, and
     // the fields, their arrows and the two buttons on the right move over, the dialog growing
     // with them.
-    for (QLabel* label : {Label1, Label2})
+    int labelsEnd = 0;
+    for (QLabel* label : {Label1, Label2, TracingHeading, Label3, Label4, Label5}) {
         label->resize(label->sizeHint());
-    const int labelsEnd = 16 + std::max(Label1->width(), Label2->width());
+        labelsEnd = std::max(labelsEnd, 16 + label->width());
+    }
     const int shift = std::max(0, labelsEnd + kLabelGap - 176);
 
     Button1 = new QPushButton("&Ok", this);
     Button1->setObjectName("Button1");
-    Button1->setGeometry(113, 96, 72, 25);
+    Button1->setGeometry(113, 212, 72, 25);
     Button1->setDefault(true);
     Button2 = new QPushButton("&Cancel", this);
     Button2->setObjectName("Button2");
-    Button2->setGeometry(192, 96, 72, 25);
+    Button2->setGeometry(192, 212, 72, 25);
     Button2->setAutoDefault(false);
-    for (QWidget* right : std::initializer_list<QWidget*>{Edit1, Edit2, UpDown1, UpDown2, Button1, Button2})
+    for (QWidget* right : std::initializer_list<QWidget*>{Edit1, Edit2, Edit3, Edit4, Edit5, UpDown1, UpDown2,
+                                                          UpDown3, UpDown4, UpDown5, Button1, Button2})
         right->move(right->x() + shift, right->y());
-    setFixedSize(280 + shift, 130);
+    setFixedSize(280 + shift, 246);
     BitBtn1 = new QPushButton(this);
     BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setGeometry(7, 96, 24, 25);
+    BitBtn1->setGeometry(7, 212, 24, 25);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     BitBtn1->setAutoDefault(false);
 
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { EditChange(0); });
-    connect(Edit2, &QLineEdit::textChanged, this, [this] { EditChange(1); });
-    connect(UpDown1, &TUpDown::Clicked, this, [this] { UpDownClick(0); });
-    connect(UpDown2, &TUpDown::Clicked, this, [this] { UpDownClick(1); });
+    for (int tag = 0; tag < 5; ++tag) {
+        connect(EditOf(tag), &QLineEdit::textChanged, this, [this, tag] { EditChange(tag); });
+        connect(UpDownOf(tag), &TUpDown::Clicked, this, [this, tag] { UpDownClick(tag); });
+    }
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
@@ -113,16 +127,30 @@ TPrefForm::TPrefForm(std::function<void()> showHelp, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
+QLineEdit* TPrefForm::EditOf(int tag) const {
+    QLineEdit* const edits[5] = {Edit1, Edit2, Edit3, Edit4, Edit5};
+    return edits[tag];
+}
+
+TUpDown* TPrefForm::UpDownOf(int tag) const {
+    TUpDown* const arrows[5] = {UpDown1, UpDown2, UpDown3, UpDown4, UpDown5};
+    return arrows[tag];
+}
+
+std::int32_t TPrefForm::Value(int tag) const {
+    return PreferenceFieldValue(FieldOf(tag), EditOf(tag)->text().toStdString());
+}
+
 void TPrefForm::EditChange(int tag) {
-    QLineEdit* edit = tag == 0 ? Edit1 : Edit2;
-    const std::int32_t value = PreferenceFieldValue(FieldOf(tag), edit->text().toStdString());
-    (tag == 0 ? UpDown1 : UpDown2)->SetPosition(value);
+    QLineEdit* edit = EditOf(tag);
+    const std::int32_t value = Value(tag);
+    UpDownOf(tag)->SetPosition(value);
     const QString text = QString::number(value);
     if (edit->text() != text) edit->setText(text);
 }
 
 void TPrefForm::UpDownClick(int tag) {
-    (tag == 0 ? Edit1 : Edit2)->setText(QString::number((tag == 0 ? UpDown1 : UpDown2)->Position()));
+    EditOf(tag)->setText(QString::number(UpDownOf(tag)->Position()));
 }
 
 void TPrefForm::Load(std::int32_t digits, std::int32_t markerSize) {
@@ -132,12 +160,28 @@ void TPrefForm::Load(std::int32_t digits, std::int32_t markerSize) {
     UpDown2->SetPosition(markerSize);
 }
 
+void TPrefForm::LoadTracing(const TraceSettings& settings) {
+    const int values[3] = {settings.Step, settings.Tolerance, settings.Gap};
+    for (int tag = 2; tag < 5; ++tag) {
+        EditOf(tag)->setText(QString::number(values[tag - 2]));
+        UpDownOf(tag)->SetPosition(values[tag - 2]);
+    }
+}
+
 std::int32_t TPrefForm::Digits() const {
-    return PreferenceFieldValue(PreferenceField::Digits, Edit1->text().toStdString());
+    return Value(0);
 }
 
 std::int32_t TPrefForm::MarkerSize() const {
-    return PreferenceFieldValue(PreferenceField::MarkerSize, Edit2->text().toStdString());
+    return Value(1);
+}
+
+TraceSettings TPrefForm::Tracing() const {
+    TraceSettings settings;
+    settings.Step = Value(2);
+    settings.Tolerance = Value(3);
+    settings.Gap = Value(4);
+    return settings;
 }
 
 }  // namespace curvana

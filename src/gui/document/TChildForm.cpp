@@ -183,6 +183,10 @@ void TChildForm::MarkerMouseDown(Qt::MouseButton button, int x, int y) {
     if (!host_.IsActiveDocument(*this) || !d.InsidePicture(x, y)) return;
     const TPoint p = d.WindowToPicture(x, y);
 
+    if ((d.TraceCurveMode || d.TraceSymbolsMode) && button == Qt::LeftButton) {
+        host_.TraceAt(*this, p);
+        return;
+    }
     if (d.DeleteSeriesMode && button == Qt::LeftButton) {
         for (std::size_t i = 0; i < d.DataSeries.size(); ++i)
             if (d.DataSeries[i]->HitTest(p)) {

@@ -39,6 +39,8 @@ class DocumentHost {
     virtual void ZoomDocument(class TChildForm& child, bool in) = 0;
     // The document changed (or may have): the Edit menu's undo and redo follow it.
     virtual void DocumentEdited(class TChildForm& child) = 0;
+    // A click in Trace Curve or Trace Symbols mode at a picture point.
+    virtual void TraceAt(class TChildForm& child, TPoint p) = 0;
 };
 
 // One plot document window: a picture with its calibration, markers and listing, shown at its zoom
