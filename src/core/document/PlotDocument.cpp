@@ -46,11 +46,18 @@ void PlotDocument::Initialize() {
     DragIndex = -1;
     PopupIndex = -1;
     Selected = nullptr;
-    AddPointMode = AddSingleMode = DeleteSingleMode = DeletePointMode = DeleteSeriesMode = false;
-    TraceCurveMode = TraceSymbolsMode = false;
+    SetEditingMode(nullptr);
     XMin = XMax = YMin = YMax = 0.0;
     ZoomLevel = 0;
     Modified = true;
+}
+
+void PlotDocument::SetEditingMode(bool PlotDocument::*mode) {
+    for (bool PlotDocument::*flag :
+         {&PlotDocument::AddPointMode, &PlotDocument::DeletePointMode, &PlotDocument::DeleteSeriesMode,
+          &PlotDocument::AddSingleMode, &PlotDocument::DeleteSingleMode, &PlotDocument::TraceCurveMode,
+          &PlotDocument::TraceSymbolsMode})
+        this->*flag = flag == mode;
 }
 
 void PlotDocument::PlaceNewPicture() {

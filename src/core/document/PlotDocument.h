@@ -72,6 +72,9 @@ class PlotDocument {
     bool DeleteSeriesMode = false;
     bool TraceCurveMode = false;
     bool TraceSymbolsMode = false;
+    // The editing modes above choose what a click in the picture does; at most one is on. Turns one
+    // on and the others off, or, given none, all off.
+    void SetEditingMode(bool PlotDocument::*mode);
     bool Modified = false;
     std::string DocumentFolder;
     std::string Caption = "ChildForm";  // the document's name: its file name without the folder

@@ -1211,15 +1211,14 @@ void TMainForm::ModeCommand(const EditingMode& mode, bool fromMenu) {
     if (fromMenu) mode.button->setChecked(!mode.button->isChecked());  // its group releases the others
     PlotDocument& doc = child->Document();
     if (mode.button->isChecked()) {
-        for (const EditingMode& m : EditingModes())
-            doc.*m.flag = m.flag == mode.flag;
+        doc.SetEditingMode(mode.flag);
         QActionGroup* other =
             mode.button->actionGroup() == SeriesModeButtons ? SingleModeButtons : SeriesModeButtons;
         for (QAction* a : other->actions())
             a->setChecked(false);
         ShowStatus(1, mode.prompt);
     } else {
-        doc.*mode.flag = false;
+        if (doc.*mode.flag) doc.SetEditingMode(nullptr);
         ShowStatus(1, QString());
     }
 }
@@ -1292,8 +1291,10 @@ void TMainForm::ToolButton11Click() {
     const TPoint p1{at(9 * std::int64_t(b1.X) + b4.X, 10), at(9 * std::int64_t(b1.Y) + b4.Y, 10)};
     const TPoint p2{at(std::int64_t(b1.X) + b4.X, 2), at(std::int64_t(b1.Y) + b4.Y, 2)};
     child->ShowChange(doc.AddSeries(p1, p2));
-    doc.AddPointMode = doc.DeletePointMode = doc.DeleteSeriesMode = false;
-    doc.TraceCurveMode = doc.TraceSymbolsMode = false;
+    // The series modes end; a single-marker mode stays.
+    for (QAction* a : SeriesModeButtons->actions())
+        for (const EditingMode& m : EditingModes())
+            if (m.button == a && doc.*m.flag) doc.SetEditingMode(nullptr);
     for (QAction* a : SeriesModeButtons->actions())
         a->setChecked(false);
     ShowStatus(1, QString());
