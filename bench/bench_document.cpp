@@ -1,13 +1,17 @@
 // The document's interactive paths: refreshing the listing after one marker moved, one step of a
-// marker drag against a full repaint, and building the zoomed display.
+// marker drag against a full repaint, and a zoom step with its paint against building the whole
+// zoomed bitmap.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
 #include "document/PlotDocument.h"
+#include "platform/NumberText.h"
 #include "platform/RasterCanvas.h"
+#include "support/ZoomReference.h"
 
 #ifdef CURVANA_BENCH_QT
 #include <QImage>
@@ -183,16 +187,38 @@ void BM_FullRepaint(benchmark::State& state) {
 }
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond);
 
-void BM_StretchBToLevel1(benchmark::State& state) {
+// The yardstick: the whole zoomed bitmap at level 1 (8400 x 5600) built at once, as the display
+// once was on every zoom step.
+void BM_WholeZoomedBitmapLevel1(benchmark::State& state) {
+    const Bitmap picture = Scan(6000, 4000);
+    const double f = 1.4;
+    for (auto _ : state) {
+        Bitmap zoomed = test::WholeZoomedPicture(picture, f, int(Round(6000 * f)), int(Round(4000 * f)));
+        benchmark::DoNotOptimize(zoomed.Rows());
+    }
+}
+BENCHMARK(BM_WholeZoomedBitmapLevel1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One zoom step of a 6000 x 4000 picture from the level given and the paint of a 1200 x 800
+// window's worth of it around the picture's middle, as the document window shows it after the step.
+void BM_ZoomStepAndPaint(benchmark::State& state) {
     PlotDocument doc;
     doc.Picture = Scan(6000, 4000);
-    doc.ZoomLevel = 1;
+    doc.ZoomLevel = std::int32_t(state.range(0));
+    doc.StretchB();
+    Bitmap raster(1200, 800, PixelFormat::Raster32());
+    RasterCanvas canvas(raster);
+    bool in = true;
     for (auto _ : state) {
-        doc.StretchB();
+        if (!(in ? doc.ZoomIn() : doc.ZoomOut())) state.SkipWithError("the step was refused");
+        in = !in;
+        DocumentView view{canvas, std::max<std::int64_t>(0, doc.ClientWidth / 2 - 600),
+                          std::max<std::int64_t>(0, doc.ClientHeight / 2 - 400)};
+        doc.FormPaint(view);
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_StretchBToLevel1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ZoomStepAndPaint)->DenseRange(-5, 12)->ArgNames({"from"})->Unit(benchmark::kMillisecond);
 
 #ifdef CURVANA_BENCH_QT
 // The anchor: Qt's own nearest-neighbour scaling of the same picture to the same size. Qt spreads

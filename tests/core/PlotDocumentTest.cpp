@@ -65,8 +65,11 @@ TEST(PlotDocumentTest, ZoomSizesAndRefusedSteps) {
         EXPECT_EQ(doc->ClientHeight, c.height + 21) << c.level;
         EXPECT_TRUE(doc->Modified) << c.level;
     }
-    // Back at level 0 the zoomed picture is an exact copy, pixel format included.
-    EXPECT_EQ(doc->ZoomedPicture.Format(), doc->Picture.Format());
+    // Back at level 0 the zoomed picture shows every picture pixel as it is.
+    doc->Picture.SetPixelValue(3, 2, 0x123456);
+    ASSERT_TRUE(doc->StretchB());
+    EXPECT_EQ(doc->ZoomedPicture.PixelColor(3, 2), RGB(0x12, 0x34, 0x56));
+    EXPECT_EQ(doc->ZoomedPicture.PixelColor(4, 2), clBlack);
 
     // A 1 by 1 picture can shrink twice (0.71 and 0.51 round to 1) but not a third time.
     auto tiny = NewDocument(1, 1);
@@ -78,13 +81,30 @@ TEST(PlotDocumentTest, ZoomSizesAndRefusedSteps) {
     EXPECT_EQ(tiny->ZoomedPicture.Width(), 1);
     EXPECT_FALSE(tiny->Modified);
 
-    // A picture at the pixel limit cannot be zoomed in; nothing is allocated for the attempt.
-    auto huge = std::make_unique<PlotDocument>();
-    huge->Picture = Bitmap(16384, 16384, PixelFormat::Indexed(1));
-    huge->PlaceNewPicture();
-    EXPECT_FALSE(huge->ZoomIn());
-    EXPECT_EQ(huge->ZoomLevel, 0);
-    EXPECT_EQ(huge->ZoomedPicture.Width(), 16384);
+    // Zooming in goes on, whatever the picture's size (also one at the pixel limit of a bitmap),
+    // up to level 13, the first at which a picture pixel covers 64 screen pixels or more on each
+    // side (1.4^12 = 56.7, 1.4^13 = 79.4); the step beyond is refused.
+    const struct {
+        int width, height;
+        std::int64_t deepWidth, deepHeight;  // Round(side * 1.4^13)
+    } deep[] = {{1, 1, 79, 79}, {200, 100, 15874, 7937}, {16384, 16384, 1300422, 1300422}};
+    for (const auto& c : deep) {
+        auto d = std::make_unique<PlotDocument>();
+        d->Picture = Bitmap(c.width, c.height, PixelFormat::Indexed(1));
+        d->PlaceNewPicture();
+        for (int level = 1; level <= 13; ++level)
+            ASSERT_TRUE(d->ZoomIn()) << c.width << " to level " << level;
+        d->Modified = false;
+        EXPECT_FALSE(d->ZoomIn()) << c.width;
+        EXPECT_FALSE(d->Modified);
+        EXPECT_EQ(d->ZoomLevel, 13);
+        EXPECT_EQ(d->ZoomedPicture.Width(), c.deepWidth);
+        EXPECT_EQ(d->ZoomedPicture.Height(), c.deepHeight);
+        EXPECT_EQ(d->ClientWidth, c.deepWidth + 21);
+        d->ZoomLevel = 14;
+        EXPECT_FALSE(d->StretchB());
+        EXPECT_EQ(d->ClientWidth, c.deepWidth + 21);
+    }
 }
 
 TEST(PlotDocumentTest, FormPaintDrawsTheGroovedFrame) {
@@ -379,10 +399,28 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             d.EndDrag();
         });
     steps.insert(steps.end(), std::begin(then), std::end(then));
-    // The last round shows the calibration grid too.
-    for (int zoomIns : {0, 1, 2}) {
-        for (const std::int64_t originY : {0, 37}) {
-            ShowCalibrationGrid = zoomIns == 2;
+    // Rounds at zoom levels up to the deepest, some with the calibration grid; deep in, the canvas
+    // is a window's worth around the middle of the series.
+    const struct {
+        int level;
+        bool grid;
+        std::int64_t originX, originY;
+        int width, height;  // the canvas; 0 for the client area from the origin on
+    } rounds[] = {
+        {0, false, 0, 0, 0, 0},
+        {0, false, 0, 37, 0, 0},
+        {1, false, 0, 0, 0, 0},
+        {1, false, 0, 37, 0, 0},
+        {1, true, 0, 0, 0, 0},
+        {1, true, 0, 37, 0, 0},
+        {8, true, 470, 520, 400, 300},
+        {11, false, 1750, 1800, 500, 300},
+        {13, true, 3390, 3440, 400, 260},
+    };
+    for (const auto& round : rounds) {
+        {
+            const std::int64_t originY = round.originY;
+            ShowCalibrationGrid = round.grid;
             auto doc = NewDocument(120, 90);
             for (int y = 0; y < 90; ++y)
                 for (int x = 0; x < 120; ++x)
@@ -393,7 +431,7 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
                 doc->Box.Marker(n).SetPosition(corners[n - 1]);
             doc->XMax = 10;
             doc->YMax = 4;
-            for (int i = 0; i < std::min(zoomIns, 1); ++i)
+            for (int i = 0; i < round.level; ++i)
                 ASSERT_TRUE(doc->ZoomIn());
             doc->AddSeries({5, 10}, {80, 80});  // markers 4, 5
             doc->AddSeries({5, 80}, {80, 10});  // markers 6, 7
@@ -407,22 +445,24 @@ TEST(PlotDocumentTest, EveryOperationLeavesWhatAFullRepaintWouldShow) {
             doc->AddSingleMarker({45, 45});
             ASSERT_EQ(doc->MarkerList().size(), 17u);
 
-            const int width = doc->ZoomedPicture.Width() + 21, height = doc->ZoomedPicture.Height() + 21;
-            Bitmap raster = test::MakeRaster(width, height - int(originY));
+            const int width = round.width ? round.width : int(doc->ZoomedPicture.Width() + 21);
+            const int height = round.height ? round.height : int(doc->ZoomedPicture.Height() + 21 - originY);
+            Bitmap raster = test::MakeRaster(width, height);
             RasterCanvas canvas(raster);
-            DocumentView view{canvas, 0, originY};
+            DocumentView view{canvas, round.originX, originY};
             doc->FormPaint(view);
             const auto check = [&](const char* what, std::size_t i) {
                 Bitmap expected = test::MakeRaster(raster.Width(), raster.Height());
                 RasterCanvas expectedCanvas(expected);
-                DocumentView expectedView{expectedCanvas, 0, originY};
+                DocumentView expectedView{expectedCanvas, round.originX, originY};
                 doc->FormPaint(expectedView);
                 int wrong = 0;
                 for (int y = 0; y < raster.Height(); ++y)
                     for (int x = 0; x < raster.Width(); ++x)
                         wrong += raster.PixelColor(x, y) != expected.PixelColor(x, y);
                 return ::testing::AssertionResult(wrong == 0)
-                       << what << " " << i << ", zoom " << zoomIns << " origin " << originY;
+                       << what << " " << i << ", level " << round.level << " origin " << round.originX << ","
+                       << originY;
             };
             for (std::size_t i = 0; i < steps.size(); ++i) {
                 steps[i](*doc, view);

@@ -14,8 +14,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTimer>
+#include <QWheelEvent>
+#include <cmath>
 
 #include "MainFormFixture.h"
 #include "app/QtDialogs.h"
@@ -610,6 +614,78 @@ TEST_F(DocumentTest, ZoomCommandsResizeTheDocument) {
     EXPECT_EQ(tiny->Document().ZoomLevel, -2);
     EXPECT_EQ(tiny->View()->size(), QSize(22, 22));
     EXPECT_GE(tiny->width(), tiny->minimumSizeHint().width()) << "room for the title bar";
+}
+
+TEST_F(DocumentTest, ZoomingKeepsThePointLookedAtInPlace) {
+    TMainForm& form = StartQuietly();
+    form.resize(900, 700);
+    TChildForm* back = OpenDocument(MakeBmp("back.bmp", 300, 200));
+    TChildForm* child = OpenDocument(MakeBmp("big.bmp", 1600, 1200));
+    ASSERT_NE(child, nullptr);
+    auto* scroll = child->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    QWidget* port = scroll->viewport();
+    ASSERT_GT(scroll->horizontalScrollBar()->maximum(), 400);
+    scroll->horizontalScrollBar()->setValue(300);
+    scroll->verticalScrollBar()->setValue(200);
+    // The picture point (in picture pixels) at the middle of the screen pixel at a point of the
+    // window's view, and whether two such points are less than a screen pixel apart.
+    const auto pictureAt = [&](QPoint inPort) {
+        const QPoint c = child->View()->mapFrom(port, inPort);
+        const double f = child->Document().ZoomFactor();
+        return QPointF((c.x() + 0.5 - 10) / f, (c.y() + 0.5 - 10) / f);
+    };
+    const auto together = [&](QPointF a, QPointF b) {
+        const double f = child->Document().ZoomFactor();
+        return std::abs(a.x() - b.x()) * f <= 1 && std::abs(a.y() - b.y()) * f <= 1;
+    };
+
+    // The menu and tool bar commands and their keys keep the middle of the view in place.
+    struct Step {
+        QAction* command;  // clicked on the tool bar, or else
+        Qt::Key key;       // pressed with Ctrl
+        int level;
+    };
+    const std::vector<Step> steps = {
+        {form.ZoomIn1, {}, 1},       {nullptr, Qt::Key_Plus, 2},
+        {nullptr, Qt::Key_Equal, 3}, {form.ZoomOut1, {}, 2},
+        {nullptr, Qt::Key_Minus, 1}, {nullptr, Qt::Key_0, 0},
+        {nullptr, Qt::Key_Equal, 1}, {form.N3, {}, 0},
+    };
+    for (const Step& s : steps) {
+        const QPointF before = pictureAt(port->rect().center());
+        if (s.command)
+            QTest::mouseClick(form.ToolBar1->widgetForAction(s.command), Qt::LeftButton);
+        else
+            QTest::keyClick(&form, s.key, Qt::ControlModifier);
+        EXPECT_EQ(child->Document().ZoomLevel, s.level) << s.key;
+        const QPointF after = pictureAt(port->rect().center());
+        EXPECT_TRUE(together(before, after)) << "level " << s.level << ": " << before.x() << "," << before.y()
+                                             << " went to " << after.x() << "," << after.y();
+    }
+    EXPECT_EQ(form.ZoomIn1->shortcuts(),
+              QList<QKeySequence>({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}));
+
+    // Ctrl+wheel on a window in the background brings it forward and zooms it about the point
+    // under the pointer, step after step; the other window stays as it was.
+    form.MDIClient->setActiveSubWindow(back);
+    ASSERT_EQ(form.ActiveChild(), back);
+    const QPoint pointer = port->mapToGlobal(QPoint(150, 120));
+    for (const int turn : {120, 120, 120, -120, 120, -120, -120}) {
+        const QPoint at = child->View()->mapFromGlobal(pointer);
+        const QPointF before = pictureAt(port->mapFromGlobal(pointer));
+        const int level = child->Document().ZoomLevel;
+        QWheelEvent wheel(QPointF(at), QPointF(pointer), {}, {0, turn}, Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(child->View(), &wheel);
+        EXPECT_EQ(form.ActiveChild(), child);
+        EXPECT_EQ(child->Document().ZoomLevel, level + (turn > 0 ? 1 : -1));
+        const QPointF after = pictureAt(port->mapFromGlobal(pointer));
+        EXPECT_TRUE(together(before, after))
+            << "level " << child->Document().ZoomLevel << ": " << before.x() << "," << before.y()
+            << " went to " << after.x() << "," << after.y();
+    }
+    EXPECT_EQ(back->Document().ZoomLevel, 0);
 }
 
 TEST_F(DocumentTest, TheWindowShowsThePictureInItsFrame) {

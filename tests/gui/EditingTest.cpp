@@ -17,6 +17,7 @@
 #include "document/ProjectFile.h"
 #include "document/TPictureView.h"
 #include "output/Printing.h"
+#include "platform/NumberText.h"
 #include "platform/RasterCanvas.h"
 #include "trace/Trace.h"
 
@@ -390,6 +391,32 @@ TEST_F(EditingTest, EveryOperationLeavesTheWindowAsAFullRepaintWould) {
     EXPECT_EQ(Doc().DataSeries[1]->Color, RGB(0, 0, 255));
     EXPECT_EQ(Doc().SingleMarkers.size(), 2u);
     EXPECT_EQ(Doc().DataSeries[0]->Marker(1).Position(), (TPoint{60, 40}));
+
+    // Deep in, zoomed with the wheel over that marker, a drag and a repaint of the window still show
+    // what a full repaint would.
+    form->RemovePointFromDataSerie1->trigger();  // the mode off again
+    const QPoint pointer = child->View()->mapToGlobal(At({60, 40}));
+    for (int i = 0; i < 10; ++i) {
+        const QPointF at(child->View()->mapFromGlobal(pointer));
+        QWheelEvent e(at, QPointF(pointer), {}, {0, 120}, Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(child->View(), &e);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(Doc().ZoomLevel, 10);
+    EXPECT_EQ(Unlike(), 0) << "zoomed";
+    const double z = Doc().ZoomFactor();
+    const auto shown = [z](TPoint p) { return QPoint(int(10 + Round(z * p.X)), int(10 + Round(z * p.Y))); };
+    QTest::mousePress(child->View(), Qt::LeftButton, {}, shown({60, 40}));
+    QTest::mouseMove(child->View(), shown({62, 41}));
+    QTest::mouseMove(child->View(), shown({63, 42}));
+    QTest::mouseRelease(child->View(), Qt::LeftButton, {}, shown({63, 42}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Doc().DataSeries[0]->Marker(1).Position(), (TPoint{63, 42}));
+    EXPECT_EQ(Unlike(), 0) << "dragged deep in";
+    child->FormPaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Unlike(), 0) << "repainted deep in";
 }
 
 TEST_F(EditingTest, CtrlZTakesEveryChangeBackToTheSavedFile) {

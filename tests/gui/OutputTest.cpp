@@ -6,19 +6,24 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cmath>
 
 #include "MainFormFixture.h"
+#include "app/PrinterSurface.h"
 #include "app/QtDialogs.h"
 #include "app/THelpForm.h"
 #include "app/TListingMemo.h"
 #include "app/TPrefForm.h"
+#include "document/Zoom.h"
 #include "output/ExportData.h"
+#include "platform/RasterCanvas.h"
 
 namespace curvana::test {
 namespace {
@@ -360,6 +365,38 @@ TEST_F(OutputTest, PrintingGivesThePicturePageAndTheListingPage) {
         const QByteArray bytes = pdf.readAll();
         EXPECT_TRUE(bytes.startsWith("%PDF"));
         EXPECT_EQ(PdfPages(bytes), c.pages);
+    }
+}
+
+// A printer's canvas draws a zoomed view as a window's raster does: only the part inside its area
+// and clip, with the view's pixels.
+TEST(PainterCanvasTest, DrawsTheVisiblePartOfAZoomedView) {
+    Bitmap picture(7, 5, PixelFormat::Rgb24());
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            picture.SetPixelValue(x, y, std::uint32_t(x * 36) << 16 | std::uint32_t(y * 50) << 8 | 0x40);
+    const ZoomedView view(picture, std::pow(1.4, 5), 38, 27);
+    for (const TRect clip : {TRect{-100, -100, 100, 100}, TRect{6, 3, 19, 14}}) {
+        Bitmap expected(30, 20, PixelFormat::Raster32());
+        RasterCanvas raster(expected);
+        raster.SetBrushColor(clSilver);
+        raster.FillRect({0, 0, 30, 20});
+        raster.SetClip(clip);
+        raster.DrawSource(-9, 4, view);
+        QImage page(30, 20, QImage::Format_RGB32);
+        page.fill(QColor(192, 192, 192));
+        {
+            QPainter painter(&page);
+            PainterCanvas canvas(painter, page.rect());
+            canvas.SetClip(clip);
+            canvas.DrawSource(-9, 4, view);
+        }
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x) {
+                const TColor want = expected.PixelColor(x, y);
+                ASSERT_EQ(page.pixelColor(x, y), QColor(GetRValue(want), GetGValue(want), GetBValue(want)))
+                    << x << "," << y << " in " << clip.Left << "," << clip.Top;
+            }
     }
 }
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "document/CalibrationGrid.h"
 #include "document/Zoom.h"
@@ -78,27 +77,19 @@ double PlotDocument::ZoomFactor() const {
 }
 
 bool PlotDocument::StretchB() {
+    // The deepest zoom is the first level at which one picture pixel covers MaxPixelSide screen
+    // pixels on each side, whatever the picture's size.
+    if (ZoomLevel > 0 && std::pow(1.4, double(ZoomLevel) - 1) >= MaxPixelSide) return false;
     const double f = ZoomFactor();
-    Bitmap zoomed;
-    try {
-        if (f == 1.0) {
-            zoomed = Picture;
-        } else {
-            const std::int64_t w = Round(Picture.Width() * f);
-            const std::int64_t h = Round(Picture.Height() * f);
-            if (w <= 0 || h <= 0 || w > Bitmap::kMaxPixels || h > Bitmap::kMaxPixels ||
-                w * h > Bitmap::kMaxPixels)
-                return false;
-            zoomed = ZoomPicture(Picture, f, int(w), int(h));
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    } catch (const std::length_error&) {
-        return false;
+    std::int64_t w = Picture.Width(), h = Picture.Height();
+    if (f != 1.0) {
+        w = Round(Picture.Width() * f);
+        h = Round(Picture.Height() * f);
+        if (w <= 0 || h <= 0) return false;
     }
-    ZoomedPicture = std::move(zoomed);
-    ClientWidth = ZoomedPicture.Width() + 2 * MarginX + 1;
-    ClientHeight = ZoomedPicture.Height() + 2 * MarginY + 1;
+    ZoomedPicture = ZoomedView(Picture, f, w, h);
+    ClientWidth = w + 2 * MarginX + 1;
+    ClientHeight = h + 2 * MarginY + 1;
     Modified = true;
     return true;
 }
@@ -170,7 +161,7 @@ void PlotDocument::DrawSelection(DocumentView& view) const {
 
 void PlotDocument::PaintAll(DocumentView& view) {
     PaintSurround(view);
-    view.canvas.Draw(OffsetX(view), OffsetY(view), ZoomedPicture);
+    view.canvas.DrawSource(OffsetX(view), OffsetY(view), ZoomedPicture);
     if (ShowCalibrationGrid)
         DrawCalibrationGrid(view.canvas, CurrentCalibration(), OffsetX(view), OffsetY(view), ZoomFactor(),
                             ZoomedPicture.Width(), ZoomedPicture.Height());

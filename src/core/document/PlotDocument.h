@@ -10,6 +10,7 @@
 #include "document/Listing.h"
 #include "document/ListingBuilder.h"
 #include "document/TMarkerBox.h"
+#include "document/Zoom.h"
 #include "markers/TMarkerLine.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -44,6 +45,8 @@ class PlotDocument {
     static constexpr std::int64_t MarginX = 10;
     static constexpr std::int64_t MarginY = 10;
     static constexpr std::int64_t FrameGap = 6;
+    // How many screen pixels one picture pixel may cover on each side at the deepest zoom level.
+    static constexpr double MaxPixelSide = 64;
 
     PlotDocument();
     PlotDocument(const PlotDocument&) = delete;
@@ -60,7 +63,8 @@ class PlotDocument {
     // How the box converts (Plot > Calibration); bilinear unless the user or the project says otherwise.
     CalibrationMethod Method = CalibrationMethod::Bilinear;
     Bitmap Picture;
-    Bitmap ZoomedPicture;
+    // The picture at the zoom level, made where it is drawn.
+    ZoomedView ZoomedPicture;
     std::int32_t ZoomLevel = 0;
     TMarkerBox Box;
     std::vector<std::unique_ptr<TMarker>> SingleMarkers;
@@ -98,9 +102,9 @@ class PlotDocument {
     void PlaceNewPicture();
 
     double ZoomFactor() const;
-    // Rebuilds ZoomedPicture from Picture at the current zoom level and sizes the client area.
-    // Returns false, changing nothing, when the zoomed picture cannot be made (over the pixel
-    // limit, a side of 0, or no memory).
+    // Makes ZoomedPicture show Picture at the current zoom level and sizes the client area.
+    // Returns false, changing nothing, when the level cannot be shown (a side of 0, or past the
+    // deepest level).
     bool StretchB();
     // The zoom commands: the level goes up or down by one or back to 0. A step whose picture
     // cannot be made is refused and leaves the document as it was (false).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Bitmap.h"
@@ -18,6 +19,19 @@ struct TRect {
     std::int64_t Width() const { return Right - Left; }
     std::int64_t Height() const { return Bottom - Top; }
     bool operator==(const TRect&) const = default;
+};
+
+// Pixels made on demand: a picture too large to be held whole, of which a canvas asks only for the
+// part it shows.
+class PixelSource {
+  public:
+    virtual ~PixelSource() = default;
+
+    virtual std::int64_t Width() const = 0;
+    virtual std::int64_t Height() const = 0;
+    // Writes the pixels of area, which lies inside the source, into out: row after row, the rows
+    // stride pixels apart.
+    virtual void Produce(const TRect& area, RasterPixel* out, std::size_t stride) const = 0;
 };
 
 // A drawing surface: a window's raster, or a printer page. Coordinates are 64-bit so that a marker
@@ -47,6 +61,8 @@ class Canvas {
     virtual void CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) = 0;
     // Draws a whole bitmap with its top-left corner at (x, y).
     virtual void Draw(std::int64_t x, std::int64_t y, const Bitmap& source) = 0;
+    // Draws a source with its top-left corner at (x, y), asking it only for the part that shows.
+    virtual void DrawSource(std::int64_t x, std::int64_t y, const PixelSource& source) = 0;
     // Draws a whole bitmap stretched into dest, each pixel taking the colour of one source pixel.
     virtual void StretchDraw(const TRect& dest, const Bitmap& source) = 0;
 

@@ -325,6 +325,19 @@ void RasterCanvas::Draw(std::int64_t x, std::int64_t y, const Bitmap& source) {
     Transfer(target_, Clip(), dest, source, WideRect{0, 0, source.Width(), source.Height()});
 }
 
+void RasterCanvas::DrawSource(std::int64_t x, std::int64_t y, const PixelSource& source) {
+    const TRect clip = Clip();
+    // The visible part, in canvas pixels; the source's far edges may lie beyond the 64-bit range.
+    const I128 left = std::max<I128>(clip.Left, x), top = std::max<I128>(clip.Top, y);
+    const I128 right = std::min<I128>(clip.Right, I128(x) + source.Width());
+    const I128 bottom = std::min<I128>(clip.Bottom, I128(y) + source.Height());
+    if (left >= right || top >= bottom) return;
+    const TRect area{std::int64_t(left - x), std::int64_t(top - y), std::int64_t(right - x),
+                     std::int64_t(bottom - y)};
+    source.Produce(area, RowPixels(target_, int(top)) + std::size_t(left),
+                   target_.Stride() / sizeof(RasterPixel));
+}
+
 void RasterCanvas::StretchDraw(const TRect& dest, const Bitmap& source) {
     Transfer(target_, Clip(), Widen(dest), source, WideRect{0, 0, source.Width(), source.Height()});
 }

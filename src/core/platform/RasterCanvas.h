@@ -44,6 +44,8 @@ class RasterCanvas : public Canvas {
     void CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) override;
     void Draw(std::int64_t x, std::int64_t y, const Bitmap& source) override;
     void StretchDraw(const TRect& dest, const Bitmap& source) override;
+    // The source writes its visible part straight into the raster's rows.
+    void DrawSource(std::int64_t x, std::int64_t y, const PixelSource& source) override;
     void SetClip(const TRect& r) override;
     void ResetClip() override;
 

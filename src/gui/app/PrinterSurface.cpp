@@ -128,6 +128,21 @@ void PainterCanvas::StretchDraw(const TRect& dest, const Bitmap& source) {
     CopyRect(dest, source, {0, 0, source.Width(), source.Height()});
 }
 
+void PainterCanvas::DrawSource(std::int64_t x, std::int64_t y, const PixelSource& source) {
+    // Only the part inside the device's area and the clip is asked for.
+    QRect shown = QRect(bounds_.left(), bounds_.top(), bounds_.width(), bounds_.height());
+    if (painter_.hasClipping()) shown &= painter_.clipBoundingRect().toAlignedRect();
+    const std::int64_t left = std::max<std::int64_t>(x, shown.left());
+    const std::int64_t top = std::max<std::int64_t>(y, shown.top());
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t(shown.right()) + 1, x + source.Width());
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t(shown.bottom()) + 1, y + source.Height());
+    if (right <= left || bottom <= top) return;
+    Bitmap tile(int(right - left), int(bottom - top), PixelFormat::Raster32());
+    source.Produce({left - x, top - y, right - x, bottom - y}, reinterpret_cast<RasterPixel*>(tile.Row(0)),
+                   tile.Stride() / sizeof(RasterPixel));
+    Draw(left, top, tile);
+}
+
 void PainterCanvas::SetClip(const TRect& r) {
     const QRect visible = Visible(r);
     painter_.setClipRect(visible.isNull() ? QRect(bounds_.topLeft(), QSize(0, 0)) : visible);

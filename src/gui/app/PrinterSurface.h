@@ -31,6 +31,7 @@ class PainterCanvas : public Canvas {
     void CopyRect(const TRect& dest, const Bitmap& source, const TRect& src) override;
     void Draw(std::int64_t x, std::int64_t y, const Bitmap& source) override;
     void StretchDraw(const TRect& dest, const Bitmap& source) override;
+    void DrawSource(std::int64_t x, std::int64_t y, const PixelSource& source) override;
     void SetClip(const TRect& r) override;
     void ResetClip() override;
 

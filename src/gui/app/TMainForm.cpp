@@ -216,8 +216,9 @@ void TMainForm::CreateMenus() {
 
     Zoom1 = menu("Zoom1", "&View");
     ZoomIn1 = item(Zoom1, "ZoomIn1", "Zoom In", 509, 3);
-    ZoomOut1 = item(Zoom1, "ZoomOut1", "Zoom Out", 510, 4);
-    N3 = item(Zoom1, "N3", "Normal Size", 511, 10);
+    ZoomIn1->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    ZoomOut1 = item(Zoom1, "ZoomOut1", "Zoom Out", 510, 4, QKeySequence("Ctrl+-"));
+    N3 = item(Zoom1, "N3", "Normal Size", 511, 10, QKeySequence("Ctrl+0"));
     Zoom1->addSeparator()->setObjectName("N5");
     Redraw1 = item(Zoom1, "Redraw1", "Redraw", 512, 9);
 
@@ -1142,23 +1143,23 @@ void TMainForm::SyncPlotTypeMenu() {
 // ---------------------------------------------------------------------------------------------
 // View
 
-void TMainForm::ZoomDocument(TChildForm& child, bool in) {
-    ChangeZoom(&child, in ? &PlotDocument::ZoomIn : &PlotDocument::ZoomOut);
+void TMainForm::ZoomDocument(TChildForm& child, bool in, const QPoint& globalPoint) {
+    // A window in the background is brought forward first, so that the zoom never changes a
+    // document other than the active one.
+    if (ActiveChild() != &child) MDIClient->setActiveSubWindow(&child);
+    if (ActiveChild() != &child) return;
+    ChangeZoom(&child, in ? &PlotDocument::ZoomIn : &PlotDocument::ZoomOut, globalPoint);
 }
 
-void TMainForm::ChangeZoom(TChildForm* child, bool (PlotDocument::*step)()) {
+void TMainForm::ChangeZoom(TChildForm* child, bool (PlotDocument::*step)(),
+                           std::optional<QPoint> globalPoint) {
     if (!child) return;
     bool done = false;
     {
         BusyCursor busy;
-        done = (child->Document().*step)();
+        done = child->Zoom(step, globalPoint);
     }
-    if (!done) {
-        QApplication::beep();  // the picture cannot be made at that size
-        return;
-    }
-    child->StretchB();
-    child->FormPaint();
+    if (!done) QApplication::beep();  // the picture cannot be shown at that size
 }
 
 void TMainForm::ZoomIn1Click() {

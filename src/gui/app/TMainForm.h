@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <array>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -127,7 +128,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     bool IsActiveDocument(const TChildForm& child) const override { return ActiveChild() == &child; }
     void ShowStatus(int panel, const QString& text) override;
     Dialogs& HostDialogs() override { return dialogs_; }
-    void ZoomDocument(TChildForm& child, bool in) override;
+    void ZoomDocument(TChildForm& child, bool in, const QPoint& globalPoint) override;
     void DocumentEdited(TChildForm& child) override;
     void TraceAt(TChildForm& child, TPoint p) override;
     // The tracing settings of Preferences.
@@ -231,7 +232,7 @@ class TMainForm : public QMainWindow, public DocumentHost {
     // False, changing nothing, when the file could not be written.
     bool SaveAsProject(TChildForm& child, const std::string& path);
     void ShowQuickStartAtStartup();
-    void ChangeZoom(TChildForm* child, bool (PlotDocument::*step)());
+    void ChangeZoom(TChildForm* child, bool (PlotDocument::*step)(), std::optional<QPoint> globalPoint = {});
     // One editing mode: its flag in each document, its tool button, its Data menu item and the
     // prompt the status bar shows while it is on.
     struct EditingMode {

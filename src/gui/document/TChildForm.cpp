@@ -13,6 +13,7 @@
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 #include "app/Dialogs.h"
 #include "app/ImageList.h"
@@ -106,6 +107,30 @@ void TChildForm::StretchB() {
 
 void TChildForm::FormPaint() {
     view_->Repaint();
+}
+
+bool TChildForm::Zoom(bool (PlotDocument::*step)(), std::optional<QPoint> globalPoint) {
+    QWidget* port = scroll_->viewport();
+    const auto anchor = [&] {
+        return globalPoint ? port->mapFromGlobal(*globalPoint) : port->rect().center();
+    };
+    // The picture point at the middle of the client pixel under the anchor, in picture pixels.
+    const QPoint before = view_->mapFrom(port, anchor());
+    const double f = doc_->ZoomFactor();
+    const double px = (before.x() + 0.5 - double(PlotDocument::MarginX)) / f;
+    const double py = (before.y() + 0.5 - double(PlotDocument::MarginY)) / f;
+    if (!((*doc_).*step)()) return false;
+    StretchB();
+    // The window may have changed its size: the anchor is where the pointer or the middle is now.
+    const QPoint after = anchor();
+    const double g = doc_->ZoomFactor();
+    const auto scrollTo = [](QScrollBar* bar, double client, int at) {
+        bar->setValue(int(std::clamp<double>(std::floor(client) - at, bar->minimum(), bar->maximum())));
+    };
+    scrollTo(scroll_->horizontalScrollBar(), double(PlotDocument::MarginX) + px * g, after.x());
+    scrollTo(scroll_->verticalScrollBar(), double(PlotDocument::MarginY) + py * g, after.y());
+    FormPaint();
+    return true;
 }
 
 void TChildForm::ShowChange(const DisplayChange& change) {
@@ -331,7 +356,7 @@ void TChildForm::Wheel(QWheelEvent& event) {
         return;
     }
     event.accept();
-    host_.ZoomDocument(*this, turn > 0);
+    host_.ZoomDocument(*this, turn > 0, event.globalPosition().toPoint());
 }
 
 // ---------------------------------------------------------------------------------------------

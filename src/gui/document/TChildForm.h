@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QMdiSubWindow>
+#include <QPoint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "document/PlotDocument.h"
 
@@ -35,8 +37,9 @@ class DocumentHost {
     // Status bar panel 0 (the data point under the pointer) or 1 (the editing mode's prompt).
     virtual void ShowStatus(int panel, const QString& text) = 0;
     virtual Dialogs& HostDialogs() = 0;
-    // The View menu's zoom in (true) or out (false), for this document.
-    virtual void ZoomDocument(class TChildForm& child, bool in) = 0;
+    // The View menu's zoom in (true) or out (false), for this document, keeping the picture point at
+    // a screen position (the pointer's) in place.
+    virtual void ZoomDocument(class TChildForm& child, bool in, const QPoint& globalPoint) = 0;
     // The document changed (or may have): the Edit menu's undo and redo follow it.
     virtual void DocumentEdited(class TChildForm& child) = 0;
     // A click in Trace Curve or Trace Symbols mode at a picture point.
@@ -66,6 +69,10 @@ class TChildForm : public QMdiSubWindow {
     // for it, keeps it inside that area, and repaints.
     void StretchB();
     void FormPaint();
+    // Takes a zoom step of the document (false when it refuses it), then sizes and repaints the
+    // window, keeping the picture point at a screen position where it was (the middle of the
+    // window's view when none is given), as far as the view can scroll.
+    bool Zoom(bool (PlotDocument::*step)(), std::optional<QPoint> globalPoint = std::nullopt);
     // Shows what an edit changed, and lets the main window follow the change.
     void ShowChange(const DisplayChange& change);
 

@@ -67,6 +67,7 @@ class RecordingCanvas : public Canvas {
     void CopyRect(const TRect&, const Bitmap&, const TRect&) override {}
     void Draw(std::int64_t, std::int64_t, const Bitmap&) override {}
     void StretchDraw(const TRect&, const Bitmap&) override {}
+    void DrawSource(std::int64_t, std::int64_t, const PixelSource&) override {}
     void SetClip(const TRect&) override {}
     void ResetClip() override {}
 
