@@ -214,6 +214,31 @@ Rgb Sample(const Bitmap& picture, Vec p) {
     return {mix(&Rgb::r), mix(&Rgb::g), mix(&Rgb::b)};
 }
 
+// The parabola y = c[0] + c[1] x + c[2] x^2 nearest to the points by least squares; false when they
+// do not fix one.
+bool FitParabola(const std::vector<std::pair<double, double>>& points, double c[3]) {
+    double s[5] = {0, 0, 0, 0, 0}, t[3] = {0, 0, 0};
+    for (const auto& [x, y] : points) {
+        double p = 1;
+        for (int e = 0; e < 5; ++e, p *= x)
+            s[e] += p;
+        t[0] += y, t[1] += x * y, t[2] += x * x * y;
+    }
+    const auto det3 = [](const double a[3][3]) {
+        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
+               a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
+               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
+    };
+    const double m[3][3] = {{s[0], s[1], s[2]}, {s[1], s[2], s[3]}, {s[2], s[3], s[4]}};
+    const double d = det3(m);
+    if (points.size() < 3 || std::abs(d) < 1e-9) return false;
+    const double m0[3][3] = {{t[0], s[1], s[2]}, {t[1], s[2], s[3]}, {t[2], s[3], s[4]}};
+    const double m1[3][3] = {{s[0], t[0], s[2]}, {s[1], t[1], s[3]}, {s[2], t[2], s[4]}};
+    const double m2[3][3] = {{s[0], s[1], t[0]}, {s[1], s[2], t[1]}, {s[2], s[3], t[2]}};
+    c[0] = det3(m0) / d, c[1] = det3(m1) / d, c[2] = det3(m2) / d;
+    return true;
+}
+
 // Follows a curve column by column across the box: a column is the line of constant u, sampled at
 // steps of about a pixel in v.
 class CurveFollower {
@@ -263,13 +288,15 @@ class CurveFollower {
             const int reach = std::max(3, gap_);
             bool found = FindRun(k, predicted, reach, run);
             if (found) {
-                // A run much longer than the stroke has been lately is a line of the same colour
-                // across it (an axis or a grid line) or a symbol drawn on it: its middle is not the
-                // curve's, which is bridged over it as over a gap. A steep curve's runs grow from
-                // column to column, not all at once.
+                // A run much longer than the stroke has been lately, whose middle is not where the
+                // curve is heading, is a line of the same colour across it (an axis or a grid line):
+                // bridged over as a gap. (A steep stretch's runs are long too, but centred on the
+                // way; a symbol on the line is left out afterwards.)
                 const int typical = *std::max_element(lengths.begin(), lengths.end());
                 const int length = run.hi - run.lo + 1;
-                if (2 * length > 3 * typical + 4) found = false;
+                if (length > 2 * typical + 6 &&
+                    std::abs((run.lo + run.hi) / 2.0 - predicted) > std::max(2.0, length / 4.0))
+                    found = false;
             }
             if (!found) {
                 if (++gapColumns > gap_) break;
@@ -296,18 +323,30 @@ class CurveFollower {
         std::iota(order.begin(), order.end(), 0);
         std::sort(order.begin(), order.end(),
                   [this](auto a, auto b) { return centres_[a].first < centres_[b].first; });
-        std::vector<std::pair<int, double>> kept;
-        const std::ptrdiff_t n = std::ptrdiff_t(order.size()), reach = 10;
+        const std::ptrdiff_t n = std::ptrdiff_t(order.size());
+        const auto column = [&](std::ptrdiff_t i) { return centres_[order[std::size_t(i)]]; };
+        const auto length = [&](std::ptrdiff_t i) { return double(lengths_[order[std::size_t(i)]]); };
+        // A run across a stroke of width t with slope s is about t * sqrt(1 + s^2) + |s| long: the
+        // stroke's width is estimated from every column and its slope there.
+        std::vector<double> slope(std::size_t(n), 0), width(std::size_t(n), 0);
         for (std::ptrdiff_t i = 0; i < n; ++i) {
-            std::vector<int> around;
-            for (std::ptrdiff_t j = std::max<std::ptrdiff_t>(0, i - reach); j <= std::min(n - 1, i + reach);
-                 ++j)
-                around.push_back(lengths_[order[std::size_t(j)]]);
+            const std::ptrdiff_t a = std::max<std::ptrdiff_t>(0, i - 3), b = std::min(n - 1, i + 3);
+            if (b > a)
+                slope[std::size_t(i)] =
+                    (column(b).second - column(a).second) / (column(b).first - column(a).first);
+            const double s = std::abs(slope[std::size_t(i)]);
+            width[std::size_t(i)] = std::max(0.0, (length(i) - s) / std::sqrt(1 + s * s));
+        }
+        std::vector<std::pair<int, double>> kept;
+        const std::ptrdiff_t reach = 10;
+        for (std::ptrdiff_t i = 0; i < n; ++i) {
+            std::vector<double> around(width.begin() + std::max<std::ptrdiff_t>(0, i - reach),
+                                       width.begin() + std::min(n, i + reach + 1));
             std::nth_element(around.begin(), around.begin() + std::ptrdiff_t(around.size() / 2),
                              around.end());
-            const double usual = around[around.size() / 2];
-            if (lengths_[order[std::size_t(i)]] <= 1.3 * usual + 1.5)
-                kept.push_back(centres_[order[std::size_t(i)]]);
+            const double s = std::abs(slope[std::size_t(i)]);
+            const double expected = around[around.size() / 2] * std::sqrt(1 + s * s) + s;
+            if (length(i) <= 1.3 * expected + 1.5) kept.push_back(column(i));
         }
         return Smooth(kept);
     }
@@ -325,29 +364,20 @@ class CurveFollower {
             std::vector<bool> next(centres.size(), false);
             for (std::size_t i = 0; i < centres.size(); ++i) {
                 // A parabola through the neighbours within 8 columns, by least squares.
-                double s[5] = {0, 0, 0, 0, 0}, t[3] = {0, 0, 0};
-                int n = 0;
-                for (std::size_t j = i >= 8 ? i - 8 : 0; j < std::min(centres.size(), i + 9); ++j) {
-                    if (j == i || off[j] || std::abs(centres[j].first - centres[i].first) > 8) continue;
-                    const double x = centres[j].first - centres[i].first, y = centres[j].second;
-                    double p = 1;
-                    for (int e = 0; e < 5; ++e, p *= x)
-                        s[e] += p;
-                    t[0] += y, t[1] += x * y, t[2] += x * x * y;
-                    ++n;
-                }
-                if (n < 6) continue;
-                // Solve [s0 s1 s2; s1 s2 s3; s2 s3 s4] c = t; the value at x = 0 is c0.
-                const double m[3][3] = {{s[0], s[1], s[2]}, {s[1], s[2], s[3]}, {s[2], s[3], s[4]}};
-                const auto det3 = [](const double a[3][3]) {
-                    return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-                           a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-                           a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-                };
-                const double d = det3(m);
-                if (std::abs(d) < 1e-9) continue;
-                const double m0[3][3] = {{t[0], s[1], s[2]}, {t[1], s[2], s[3]}, {t[2], s[3], s[4]}};
-                next[i] = std::abs(det3(m0) / d - centres[i].second) > 0.7;
+                std::vector<std::pair<double, double>> around;
+                for (std::size_t j = i >= 8 ? i - 8 : 0; j < std::min(centres.size(), i + 9); ++j)
+                    if (j != i && !off[j] && std::abs(centres[j].first - centres[i].first) <= 8)
+                        around.push_back({centres[j].first - centres[i].first, centres[j].second});
+                double c[3];
+                const int n = int(around.size());
+                if (n < 6 || !FitParabola(around, c)) continue;
+                // How well the parabola fits the neighbours: a sharply bending curve fits less well,
+                // and a centre has to stand off by more than its neighbours do to be left out.
+                double misfit = 0;
+                for (const auto& [x, y] : around)
+                    misfit += (y - (c[0] + c[1] * x + c[2] * x * x)) * (y - (c[0] + c[1] * x + c[2] * x * x));
+                misfit = std::sqrt(misfit / std::max(1, n - 3));
+                next[i] = std::abs(c[0] - centres[i].second) > std::max(0.7, 4 * misfit);
             }
             off = next;
         }
@@ -446,7 +476,16 @@ std::vector<TPoint> TraceCurve(const Bitmap& picture, const TraceBox& box, TPoin
         if (next == centres.end()) return centres.back().second;
         const auto prev = next - 1;
         const double t = (k - prev->first) / double(next->first - prev->first);
-        return (1 - t) * prev->second + t * next->second;
+        const double straight = (1 - t) * prev->second + t * next->second;
+        // Over a short gap (a symbol, a crossing) the curve may bend: the parabola through the
+        // centres within 8 columns on either side bridges it.
+        if (next->first - prev->first <= 1 || next->first - prev->first > 8) return straight;
+        std::vector<std::pair<double, double>> around;
+        for (auto it = centres.begin(); it != centres.end(); ++it)
+            if (std::abs(it->first - k) <= 8 + (next->first - prev->first) / 2.0)
+                around.push_back({it->first - k, it->second});
+        double c[3];
+        return around.size() >= 6 && FitParabola(around, c) ? c[0] : straight;
     };
     const auto pointAt = [&](double k) { return map.At(follower.ColumnU(k), follower.RowV(rowAt(k))); };
 
