@@ -9,7 +9,7 @@ and the markers on the photographed data points, both rounded to whole pixels. F
 method, curvana-cli (calibrate, then convert) gives every marker's values; the error is the
 distance from the true value in percent of the axis range, the larger of X and Y.
 
-Usage: measure-perspective.py CURVANA-CLI WORK-FOLDER
+Usage: measure-calibration-error.py CURVANA-CLI WORK-FOLDER
 """
 import math
 import os
