@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "document/CalibrationGrid.h"
 #include "document/Zoom.h"
@@ -329,6 +331,26 @@ std::int32_t PlotDocument::RemoveFromMarkerList(const TMarker* marker) {
     return position;
 }
 
+std::vector<std::int32_t> PlotDocument::PositionsOf(
+    const std::vector<std::unique_ptr<TMarker>>& chain) const {
+    // One pass over the list, not a search per marker: a series may hold thousands.
+    std::unordered_map<const TMarker*, std::size_t> slots;
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        slots.emplace(chain[i].get(), i);
+    std::vector<std::int32_t> positions(chain.size(), -1);
+    for (std::size_t k = 0; k < markerList_.size(); ++k)
+        if (const auto it = slots.find(markerList_[k]); it != slots.end())
+            positions[it->second] = std::int32_t(k);
+    return positions;
+}
+
+void PlotDocument::RemoveChainFromMarkerList(const std::vector<std::unique_ptr<TMarker>>& chain) {
+    std::unordered_set<const TMarker*> leaving;
+    for (const auto& m : chain)
+        leaving.insert(m.get());
+    std::erase_if(markerList_, [&leaving](const TMarker* m) { return leaving.count(m) != 0; });
+}
+
 void PlotDocument::RebuildMarkerList() {
     markerList_.clear();
     for (int n = 1; n <= 4; ++n)
@@ -409,8 +431,7 @@ DisplayChange PlotDocument::ApplySeries(const edit::Series& change, bool insert)
     } else {
         if (change.Index < 0 || change.Index >= int(DataSeries.size())) return shown;
         if (SelectedSlot(DataSeries[std::size_t(change.Index)]->Markers) >= 0) Selected = nullptr;
-        for (const auto& m : DataSeries[std::size_t(change.Index)]->Markers)
-            RemoveFromMarkerList(m.get());
+        RemoveChainFromMarkerList(DataSeries[std::size_t(change.Index)]->Markers);
         DataSeries.erase(DataSeries.begin() + change.Index);
         shown.Whole = true;
         RefreshListing(0);
@@ -466,8 +487,7 @@ DisplayChange PlotDocument::ApplyAllSingles(const edit::AllSingles& change, bool
         RefreshListing(2);
     } else {
         if (SelectedSlot(SingleMarkers) >= 0) Selected = nullptr;
-        for (const auto& m : SingleMarkers)
-            RemoveFromMarkerList(m.get());
+        RemoveChainFromMarkerList(SingleMarkers);
         SingleMarkers.clear();
         RefreshListing(0);
     }
@@ -601,11 +621,9 @@ DisplayChange PlotDocument::DeleteSeries(int index) {
     change.Index = index;
     change.Name = line.Name;
     change.Color = line.Color;
-    for (const auto& m : line.Markers) {
+    for (const auto& m : line.Markers)
         change.Points.push_back(ValuesOf(*m));
-        change.Positions.push_back(
-            std::int32_t(std::find(markerList_.begin(), markerList_.end(), m.get()) - markerList_.begin()));
-    }
+    change.Positions = PositionsOf(line.Markers);
     return Perform(std::move(change), "Delete DataSeries");
 }
 
@@ -636,11 +654,9 @@ DisplayChange PlotDocument::DeleteSingleMarker(int slot) {
 
 DisplayChange PlotDocument::DeleteAllSingleMarkers() {
     edit::AllSingles change;
-    for (const auto& m : SingleMarkers) {
+    for (const auto& m : SingleMarkers)
         change.Values.push_back(ValuesOf(*m));
-        change.Positions.push_back(
-            std::int32_t(std::find(markerList_.begin(), markerList_.end(), m.get()) - markerList_.begin()));
-    }
+    change.Positions = PositionsOf(SingleMarkers);
     // With none to delete the listing is refreshed and the document counts as changed all the same.
     if (change.Values.empty()) {
         UpDateMemo(0);

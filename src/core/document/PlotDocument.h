@@ -237,6 +237,9 @@ class PlotDocument {
     // The one place marker objects enter and leave MarkerList.
     void InsertIntoMarkerList(std::int32_t position, TMarker* marker);
     std::int32_t RemoveFromMarkerList(const TMarker* marker);
+    // Every marker of a chain at once: where each stands in MarkerList, and taking them all out.
+    std::vector<std::int32_t> PositionsOf(const std::vector<std::unique_ptr<TMarker>>& chain) const;
+    void RemoveChainFromMarkerList(const std::vector<std::unique_ptr<TMarker>>& chain);
     std::vector<std::unique_ptr<TMarker>>& Chain(int series);
     void DrawMarkers(DocumentView& view);
     // Everything FormPaint draws, within the canvas's clip.
