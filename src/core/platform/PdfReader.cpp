@@ -16,6 +16,7 @@
 
 #include "platform/FileBytes.h"
 #include "platform/FormatError.h"
+#include "platform/WarmHeap.h"
 
 // Pages are rendered the way poppler's pdftoppm renders them by default: Splash with anti-aliased
 // shapes and text, FreeType glyphs without hinting, thin lines as drawn, on white paper. pdftoppm
@@ -97,7 +98,14 @@ Bitmap RenderPage(const OpenedPdf& pdf, int pageNumber, int dpi) {
                               poppler::page_renderer::text_antialiasing);
     renderer.set_line_mode(poppler::page_renderer::line_default);
     renderer.set_image_format(poppler::image::format_bgr24);  // blue, green, red: the picture's own order
-    const poppler::image image = renderer.render_page(page.get(), dpi, dpi, 0, 0, width, height);
+    // The bitmap (rows of whole words) with its alpha plane, and the copy that poppler hands back.
+    const std::size_t rendered = Bitmap::StrideFor(width, 24) * std::size_t(height);
+    poppler::image image;
+    {
+        const WarmHeap heap(2 * rendered + std::size_t(width) * std::size_t(height) + (std::size_t(4) << 20),
+                            rendered);
+        image = renderer.render_page(page.get(), dpi, dpi, 0, 0, width, height);
+    }
     if (!image.is_valid() || image.width() != width || image.height() != height ||
         image.format() != poppler::image::format_bgr24)
         throw FormatError("page " + std::to_string(pageNumber) + " of the PDF file cannot be rendered");
