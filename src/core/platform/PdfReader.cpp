@@ -102,7 +102,7 @@ Bitmap RenderPage(const OpenedPdf& pdf, int pageNumber, int dpi) {
     const std::size_t rendered = Bitmap::StrideFor(width, 24) * std::size_t(height);
     poppler::image image;
     {
-        const WarmHeap heap(2 * rendered + std::size_t(width) * std::size_t(height) + (std::size_t(4) << 20),
+        const WarmHeap heap(2 * rendered + std::size_t(width) * std::size_t(height) + (std::size_t(1) << 20),
                             rendered);
         image = renderer.render_page(page.get(), dpi, dpi, 0, 0, width, height);
     }

@@ -4,17 +4,20 @@
 
 namespace curvana {
 
-// While it lives, the blocks that a library asks of malloc come from a heap grown by `bytes`
-// beforehand and backed with huge pages, rather than from fresh mappings that the kernel fills in
-// 4 KB at a time as they are first written. poppler renders a Letter page at 300 dpi into 58 MB of
-// such blocks (the bitmap, its alpha plane and the copy it hands back): on a virtual machine their
-// 15,000 page faults take longer than the drawing itself.
+// While it lives, the big blocks that a library asks of malloc come from a heap grown beforehand by
+// `bytes` and backed with huge pages, rather than from fresh mappings that the kernel fills in 4 KB
+// at a time as they are first written. poppler renders a Letter page at 300 dpi into 58 MB of such
+// blocks (the bitmap, its alpha plane and the copy it hands back): on a virtual machine their 15,000
+// page faults take longer than the drawing itself.
 //
-// Nothing is done when the largest block expected is too big for the heap (over 31 MB: glibc maps
-// those whatever it is told), when there is too little to gain, or without glibc's malloc; the
-// blocks then come as they always did. On leaving, big blocks come from mappings again (from
-// 128 KB, glibc's starting threshold, now kept fixed) and the free part of the heap is given back
-// to the system; blocks still in use stay where they are.
+// It leans on glibc's own rule that freeing a mapped block raises the size from which blocks are
+// mapped to that block's size (up to 32 MB), so no setting of malloc's is fixed for the rest of the
+// process. Nothing is done when the largest block expected would still be mapped, when there is too
+// little to gain, when malloc has been given a fixed threshold, or under another allocator (the
+// address sanitizer's): the blocks then come as they always did. At most 62 MB are made ready,
+// since glibc gives a free heap top back to the system once it reaches twice the threshold. On
+// leaving, the free part of the heap goes back to the system; blocks still in use stay where they
+// are.
 class WarmHeap {
   public:
     WarmHeap(std::size_t bytes, std::size_t largestBlock);
@@ -22,10 +25,8 @@ class WarmHeap {
     WarmHeap(const WarmHeap&) = delete;
     WarmHeap& operator=(const WarmHeap&) = delete;
 
-    // Whether the heap was grown.
+    // Whether the heap was made ready.
     bool Active() const { return active_; }
-
-    static constexpr std::size_t kLargestBlock = std::size_t(31) << 20;
 
   private:
     bool active_ = false;
