@@ -806,15 +806,17 @@ QMimeData* Mime(const QStringList& files, const QString& text = {}, const QImage
     return data;
 }
 
-// Drags data over the main window and drops it there, as a file manager or browser would.
-bool Drop(TMainForm& form, QMimeData* dropped) {
+// Drags data over the main window, or a widget on it, and drops it there, as a file manager or
+// browser would.
+bool Drop(TMainForm& form, QMimeData* dropped, QWidget* onto = nullptr) {
     const std::unique_ptr<QMimeData> data(dropped);
-    const QPoint at = form.MDIClient->geometry().center();
+    QWidget* target = onto ? onto : &form;
+    const QPoint at = onto ? onto->rect().center() : form.MDIClient->geometry().center();
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(&form, &enter);
+    QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted()) return false;
     QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(&form, &drop);
+    QApplication::sendEvent(target, &drop);
     EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "the dropped files stay where they are";
     QCoreApplication::processEvents();
     return true;
@@ -917,6 +919,15 @@ TEST_F(DocumentTest, DroppedFilesAndPicturesOpenInOrder) {
     EXPECT_EQ(dialogs.Texts(Interaction::Error),
               QStringList({"File notes.txt is not a picture or project file."}));
     EXPECT_FALSE(Drop(form, Mime({}, "some words"))) << "text is not taken";
+    // Over a scale field, files open as anywhere else on the window; text goes into the field.
+    ASSERT_TRUE(Drop(form, Mime({bmp}, bmp), form.Edit1));
+    EXPECT_EQ(form.MDIChildren().size(), 3u);
+    EXPECT_EQ(form.Edit1->text(), "0") << "the new document's value, not the file's path";
+    ASSERT_TRUE(Drop(form, Mime({}, "7"), form.Edit1));
+    EXPECT_EQ(form.MDIChildren().size(), 3u);
+    EXPECT_TRUE(form.Edit1->text().contains("7")) << form.Edit1->text().toStdString();
+    form.ActiveChild()->Document().Modified = false;
+    form.ActiveChild()->close();
 
     // Picture data opens as a pasted picture: transparent pixels become white, an indexed picture
     // stays indexed with its colours over white.

@@ -103,6 +103,17 @@ QStringList FilesOf(const QMimeData& data) {
     return files;
 }
 
+// Accepts a drag that brings files or a picture to open, as a copy.
+bool TakeDrag(QDropEvent& event) {
+    const QMimeData* data = event.mimeData();
+    if (!data || !(event.possibleActions() & Qt::CopyAction) ||
+        !(data->hasImage() || !FilesOf(*data).isEmpty()))
+        return false;
+    event.setDropAction(Qt::CopyAction);  // never a move: the dropped files stay where they are
+    event.accept();
+    return true;
+}
+
 bool OpensAny(const QStringList& files) {
     return std::any_of(files.begin(), files.end(),
                        [](const QString& f) { return KindOfFile(f.toStdString()) != FileKind::Unknown; });
@@ -695,6 +706,17 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    // Files or a picture dragged over a scale field open as anywhere else on the window; text
+    // dragged there is the field's.
+    if (qobject_cast<QLineEdit*>(watched) &&
+        (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+         event->type() == QEvent::Drop)) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (TakeDrag(*drag)) {
+            if (event->type() == QEvent::Drop) dropEvent(drag);
+            return true;
+        }
+    }
     if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
         // A scale field keeps Ctrl+V for pasting text; without text on the clipboard it lets
         // Paste Picture have the key, since the first field has the focus from the start.
@@ -943,12 +965,7 @@ void TMainForm::ClipboardChanged() {
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    const QMimeData* data = event->mimeData();
-    if (data && (event->possibleActions() & Qt::CopyAction) &&
-        (data->hasImage() || !FilesOf(*data).isEmpty())) {
-        event->setDropAction(Qt::CopyAction);  // never a move: the dropped files stay where they are
-        event->accept();
-    }
+    TakeDrag(*event);
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
