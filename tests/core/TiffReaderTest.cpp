@@ -82,12 +82,15 @@ TEST(TiffReaderTest, PagesDecodeAsLibtiffsRgbaReadingDoesInTheirOwnFormat) {
         {"rgb-jpeg.tif", 1, rgb},  // YCbCr, subsampled
         {"rgb-lzw-tiles.tif", 1, rgb},
         {"rgb-jpeg-tiles.tif", 1, rgb},
+        {"rgb-lzw-strips.tif", 1, rgb},  // 2 rows a strip, predictor
+        {"rgb-jpeg-strips.tif", 1, rgb},
         {"rgb-separate.tif", 1, rgb},
         {"rgb-botleft.tif", 1, rgb},
         {"rgb16.tif", 1, rgb},
         {"rgba.tif", 1, rgb},
         {"rgba-assoc.tif", 1, rgb},
         {"rgba16.tif", 1, rgb},
+        {"rgba16-strips.tif", 1, rgb},
         {"cmyk.tif", 1, rgb},
         {"cmyk-lzw.tif", 1, rgb},
         {"greya.tif", 1, rgb, false},
@@ -100,31 +103,36 @@ TEST(TiffReaderTest, PagesDecodeAsLibtiffsRgbaReadingDoesInTheirOwnFormat) {
         {"grey1-white.tif", 1, PixelFormat::Indexed(1)},
         {"grey1-g4.tif", 1, PixelFormat::Indexed(1)},
         {"grey1-tiles.tif", 1, PixelFormat::Indexed(1)},
+        {"grey1-strips.tif", 1, PixelFormat::Indexed(1)},
         {"pal8.tif", 1, PixelFormat::Indexed(8)},
         {"pal4.tif", 1, PixelFormat::Indexed(4)},
         {"pal4-tiles.tif", 1, PixelFormat::Indexed(4)},
+        {"pal4-strips.tif", 1, PixelFormat::Indexed(4)},
         {"pages.tif", 1, PixelFormat::Indexed(8)},
         {"pages.tif", 2, rgb},
         {"pages.tif", 3, PixelFormat::Indexed(4)},
     };
-    for (const auto& c : cases) {
-        const std::string what = std::string(c.file) + " page " + std::to_string(c.page);
-        int width = 0, height = 0;
-        const std::vector<TColor> expected =
-            LibtiffPixels(TiffFile(c.file), c.page, c.premultiplied, width, height);
-        const Bitmap picture = ReadTiffFile(TiffFile(c.file), c.page);
-        ASSERT_EQ(picture.Width(), width) << what;
-        ASSERT_EQ(picture.Height(), height) << what;
-        EXPECT_EQ(picture.Format(), c.format) << what;
-        EXPECT_FALSE(picture.RowsBottomUp()) << what;
-        EXPECT_TRUE(picture.Origin().header.empty()) << what;
-        int wrong = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                wrong += picture.PixelColor(x, y) !=
-                         expected[std::size_t(y) * std::size_t(width) + std::size_t(x)];
-        EXPECT_EQ(wrong, 0) << what;
-    }
+    // Each also by three threads, where it has the strips or rows of tiles for them.
+    for (const auto& c : cases)
+        for (const int threads : {1, 3}) {
+            const std::string what = std::string(c.file) + " page " + std::to_string(c.page) + ", threads " +
+                                     std::to_string(threads);
+            int width = 0, height = 0;
+            const std::vector<TColor> expected =
+                LibtiffPixels(TiffFile(c.file), c.page, c.premultiplied, width, height);
+            const Bitmap picture = DecodeTiff(test::ReadFileBytes(TiffFile(c.file)), c.page, threads);
+            ASSERT_EQ(picture.Width(), width) << what;
+            ASSERT_EQ(picture.Height(), height) << what;
+            EXPECT_EQ(picture.Format(), c.format) << what;
+            EXPECT_FALSE(picture.RowsBottomUp()) << what;
+            EXPECT_TRUE(picture.Origin().header.empty()) << what;
+            int wrong = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    wrong += picture.PixelColor(x, y) !=
+                             expected[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+            EXPECT_EQ(wrong, 0) << what;
+        }
 }
 
 TEST(TiffReaderTest, SixteenBitGreyRoundsToTheNearestLevel) {
@@ -154,6 +162,8 @@ TEST(TiffReaderTest, DamagedOrUnreasonableFilesFailCleanly) {
     const ByteVector lzw = test::ReadFileBytes(TiffFile("rgb-lzw.tif"));
     const ByteVector jpeg = test::ReadFileBytes(TiffFile("rgb-jpeg.tif"));
     const ByteVector pages = test::ReadFileBytes(TiffFile("pages.tif"));
+    ByteVector strips = test::ReadFileBytes(TiffFile("rgb-lzw-strips.tif"));
+    std::fill(strips.begin() + 600, strips.begin() + 700, std::uint8_t(0xFF));  // strips 5 to 7 of 12
     const struct {
         const char* what;
         ByteVector bytes;
@@ -173,6 +183,7 @@ TEST(TiffReaderTest, DamagedOrUnreasonableFilesFailCleanly) {
          "cannot decode the TIFF picture"},
         {"JPEG, ends inside its strip", WithTag(jpeg, TIFFTAG_STRIPOFFSETS, std::uint32_t(jpeg.size() - 100)),
          1, "cannot decode the TIFF picture"},
+        {"LZW, garbage in three of its twelve strips", strips, 1, "cannot decode the TIFF picture"},
         {"page 0", pages, 0, "has no page 0 (it has 3)"},
         {"page 4 of 3", pages, 4, "has no page 4 (it has 3)"},
         {"70,000 x 70,000 pixels",
@@ -194,11 +205,17 @@ TEST(TiffReaderTest, DamagedOrUnreasonableFilesFailCleanly) {
     // libtiff's messages become the reasons; none of them reaches the terminal.
     testing::internal::CaptureStderr();
     for (const auto& c : cases) {
-        try {
-            DecodeTiff(c.bytes, c.page);
-            ADD_FAILURE() << c.what << " decoded";
-        } catch (const FormatError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << c.what << ": " << e.what();
+        std::string first;  // the message when one thread decodes; three must give the same
+        for (const int threads : {1, 3}) {
+            try {
+                DecodeTiff(c.bytes, c.page, threads);
+                ADD_FAILURE() << c.what << " decoded";
+            } catch (const FormatError& e) {
+                EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos)
+                    << c.what << ": " << e.what();
+                if (threads == 1) first = e.what();
+                EXPECT_EQ(e.what(), first) << c.what;
+            }
         }
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

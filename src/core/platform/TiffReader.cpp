@@ -1,6 +1,7 @@
 #include "platform/TiffReader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include <tiffio.h>
@@ -29,7 +31,8 @@
 // The common layouts (one sample per pixel, or interleaved samples, rows from the top left) are
 // converted here row by row, so that palette and grey pictures stay indexed. Anything else
 // (separate planes, other orientations, YCbCr without JPEG, CIE L*a*b*, ...) goes through
-// libtiff's own RGBA conversion, in bands of rows.
+// libtiff's own RGBA conversion, in bands of rows. A large picture of the common layouts stored in
+// many strips or rows of tiles is decoded by several threads at once, each over a handle of its own.
 
 namespace curvana {
 
@@ -481,19 +484,12 @@ void CheckDataAgainstSize(const Reader& reader, std::uint64_t decodedBytes) {
         throw FormatError("the TIFF file ends inside the image data");
 }
 
-void ReadDirect(const Reader& reader, const Layout& l, Bitmap& picture) {
+// Decodes the rows of tiles that hold picture rows [top, bottom) (a multiple of the tile height
+// apart) into the picture's rows.
+void ReadTileRows(const Reader& reader, const Layout& l, std::uint32_t top, std::uint32_t bottom,
+                  Bitmap& picture) {
     TIFF* tif = reader.Get();
     const int outBits = picture.Format().bitsPerPixel;
-    if (!TIFFIsTiled(tif)) {
-        const tmsize_t lineSize = TIFFScanlineSize(tif);
-        if (lineSize <= 0) reader.Fail("the TIFF picture's rows have no valid size");
-        std::vector<std::uint8_t> line(std::size_t(lineSize) + 8);
-        for (std::uint32_t y = 0; y < l.height; ++y) {
-            if (TIFFReadScanline(tif, line.data(), y, 0) < 0) reader.Fail("cannot decode the TIFF picture");
-            ConvertRow(l, line.data(), l.width, picture.Row(int(y)));
-        }
-        return;
-    }
     std::uint32_t tileWidth = 0, tileHeight = 0;
     TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
     TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight);
@@ -504,7 +500,7 @@ void ReadDirect(const Reader& reader, const Layout& l, Bitmap& picture) {
         tilePixels > std::max<std::uint64_t>(std::uint64_t(1) << 22, 4 * std::uint64_t(l.width) * l.height))
         reader.Fail("the TIFF picture's tiles have no valid size");
     std::vector<std::uint8_t> tile(std::size_t(tileSize) + 8);
-    for (std::uint32_t y = 0; y < l.height; y += tileHeight) {
+    for (std::uint32_t y = top; y < bottom; y += tileHeight) {
         const std::uint32_t rows = std::min(tileHeight, l.height - y);
         for (std::uint32_t x = 0; x < l.width; x += tileWidth) {
             if (TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(), tileSize) < 0)
@@ -516,6 +512,113 @@ void ReadDirect(const Reader& reader, const Layout& l, Bitmap& picture) {
                            picture.Row(int(y + r)) + outOffset);
         }
     }
+}
+
+// The parts of a page that decode on their own, each a run of whole rows: its strips, or its rows
+// of tiles.
+struct Units {
+    bool tiled = false;
+    std::uint32_t count = 0;  // 0: the rows are read one after the other
+    std::uint32_t rows = 0;   // picture rows in each (the last may have fewer)
+};
+
+// Strips are decoded whole, so their buffer must stay small; otherwise (a picture in one strip, as
+// some scanners write it) rows are read one by one.
+constexpr tmsize_t kLargestStrip = tmsize_t(8) << 20;
+
+Units UnitsOf(TIFF* tif, const Layout& l) {
+    Units u;
+    u.tiled = TIFFIsTiled(tif);
+    if (u.tiled) {
+        if (!TIFFGetField(tif, TIFFTAG_TILELENGTH, &u.rows)) return {};
+    } else {
+        u.rows = l.height;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &u.rows);
+        const tmsize_t stripSize = TIFFStripSize(tif);
+        if (stripSize <= 0 || stripSize > kLargestStrip) return {};
+    }
+    if (u.rows == 0) return {};
+    u.rows = std::min(u.rows, l.height);
+    u.count = (l.height - 1) / u.rows + 1;
+    return u;
+}
+
+// Decodes units [first, end) of the page into the picture's rows.
+void ReadUnits(const Reader& reader, const Layout& l, const Units& u, std::uint32_t first, std::uint32_t end,
+               Bitmap& picture) {
+    TIFF* tif = reader.Get();
+    if (u.tiled) {
+        ReadTileRows(reader, l, first * u.rows, std::min(l.height, end * u.rows), picture);
+        return;
+    }
+    const tmsize_t lineSize = TIFFScanlineSize(tif);
+    const tmsize_t stripSize = TIFFStripSize(tif);
+    if (lineSize <= 0 || stripSize < lineSize) reader.Fail("the TIFF picture's rows have no valid size");
+    std::vector<std::uint8_t> strip(std::size_t(stripSize) + 8);
+    for (std::uint32_t k = first; k < end; ++k) {
+        const std::uint32_t y = k * u.rows, rows = std::min(u.rows, l.height - y);
+        if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), strip.data(), tmsize_t(rows) * lineSize) <
+            0)
+            reader.Fail("cannot decode the TIFF picture");
+        for (std::uint32_t r = 0; r < rows; ++r)
+            ConvertRow(l, strip.data() + std::size_t(r) * std::size_t(lineSize), l.width,
+                       picture.Row(int(y + r)));
+    }
+}
+
+// Decodes the units with `threads` threads, this one among them; each other thread opens the file
+// anew. They take the units in order, so the failure reported is that of the first unit that fails,
+// as when one thread decodes them all.
+void ReadUnitsInParallel(std::span<const std::uint8_t> data, int page, const Reader& reader, const Layout& l,
+                         const Units& u, unsigned threads, Bitmap& picture) {
+    std::atomic<std::uint32_t> next{0};
+    std::vector<std::pair<std::uint32_t, std::exception_ptr>> failures(threads, {UINT32_MAX, nullptr});
+    auto work = [&](unsigned worker) {
+        std::uint32_t k = UINT32_MAX;
+        try {
+            std::unique_ptr<Reader> own;
+            Layout mine = l;
+            if (worker > 0) {
+                own = std::make_unique<Reader>(data);
+                if (page > 1 && !TIFFSetDirectory(own->Get(), tdir_t(page - 1)))
+                    own->Fail("cannot read page " + std::to_string(page) + " of the TIFF file");
+                if (!DirectLayout(own->Get(), mine)) own->Fail("cannot decode the TIFF picture");
+            }
+            const Reader& use = own ? *own : reader;
+            while ((k = next.fetch_add(1)) < u.count)
+                ReadUnits(use, mine, u, k, k + 1, picture);
+        } catch (...) {
+            failures[worker] = {k, std::current_exception()};
+        }
+    };
+    std::vector<std::thread> others;
+    try {
+        for (unsigned worker = 1; worker < threads; ++worker)
+            others.emplace_back(work, worker);
+    } catch (const std::system_error&) {
+        // No more threads to be had: those started and this one share the units.
+    }
+    work(0);
+    for (std::thread& t : others)
+        t.join();
+    const auto first = std::min_element(failures.begin(), failures.end(),
+                                        [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (first->second) std::rethrow_exception(first->second);
+}
+
+void ReadDirect(const Reader& reader, const Layout& l, Bitmap& picture) {
+    TIFF* tif = reader.Get();
+    if (!TIFFIsTiled(tif)) {
+        const tmsize_t lineSize = TIFFScanlineSize(tif);
+        if (lineSize <= 0) reader.Fail("the TIFF picture's rows have no valid size");
+        std::vector<std::uint8_t> line(std::size_t(lineSize) + 8);
+        for (std::uint32_t y = 0; y < l.height; ++y) {
+            if (TIFFReadScanline(tif, line.data(), y, 0) < 0) reader.Fail("cannot decode the TIFF picture");
+            ConvertRow(l, line.data(), l.width, picture.Row(int(y)));
+        }
+        return;
+    }
+    ReadTileRows(reader, l, 0, l.height, picture);
 }
 
 // libtiff's RGBA conversion (premultiplied alpha) in bands of rows, composited over white.
@@ -555,7 +658,16 @@ void ReadThroughRgba(const Reader& reader, std::uint32_t width, std::uint32_t he
     }
 }
 
-Bitmap DecodePage(const Reader& reader, int page) {
+// Threads worth starting for a page of `pixels` pixels in `units` parts: one a megapixel, at
+// most four (the decoders then wait on memory more than on each other), and never idle.
+unsigned ThreadsFor(std::uint64_t pixels, std::uint32_t units, int asked) {
+    const unsigned machine = std::max(1u, std::thread::hardware_concurrency());
+    const std::uint64_t wanted =
+        asked > 0 ? std::uint64_t(asked) : std::min<std::uint64_t>({machine, 4, 1 + pixels / (1u << 20)});
+    return unsigned(std::min<std::uint64_t>(wanted, units));
+}
+
+Bitmap DecodePage(std::span<const std::uint8_t> data, const Reader& reader, int page, int threads) {
     TIFF* tif = reader.Get();
     const int pages = PageCount(reader);
     if (page < 1 || page > pages)
@@ -591,7 +703,11 @@ Bitmap DecodePage(const Reader& reader, int page) {
         throw FormatError("not enough memory for a TIFF picture of " + SizeText(l.width, l.height));
     }
     if (format.IsIndexed()) picture.SetPalette(l.palette);
-    if (direct)
+    const Units units = direct ? UnitsOf(tif, l) : Units{};
+    const unsigned workers = ThreadsFor(std::uint64_t(l.width) * l.height, units.count, threads);
+    if (direct && workers > 1)
+        ReadUnitsInParallel(data, page, reader, l, units, workers, picture);
+    else if (direct)
         ReadDirect(reader, l, picture);
     else
         ReadThroughRgba(reader, l.width, l.height, picture);
@@ -609,10 +725,10 @@ int TiffPageCount(std::span<const std::uint8_t> data) {
     }
 }
 
-Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page) {
+Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page, int threads) {
     try {
         Reader reader(data);
-        return DecodePage(reader, page);
+        return DecodePage(data, reader, page, threads);
     } catch (const std::bad_alloc&) {
         throw FormatError("not enough memory to read the TIFF file");
     }

@@ -26,7 +26,11 @@ int TiffPageCount(std::span<const std::uint8_t> data);
 // 8-bit one. CMYK becomes RGB as libtiff's RGBA interface computes it (R = (255 - K) * (255 - C) /
 // 255, rounded down). Layouts read less often (separate planes, rows not starting at the top left,
 // YCbCr without JPEG, CIE L*a*b*, ...) go through libtiff's RGBA interface and become 24 bits.
-Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page = 1);
+//
+// A large picture of the common layouts stored in many strips or rows of tiles is decoded by
+// several threads at once (one a megapixel, at most four or as many as the machine runs); `threads`
+// above 0 asks for that many instead, as far as the picture has parts for them.
+Bitmap DecodeTiff(std::span<const std::uint8_t> data, int page = 1, int threads = 0);
 
 // The same for a file; FormatError also when it cannot be read.
 int TiffFilePageCount(const std::string& path);
