@@ -219,6 +219,18 @@ TEST(TiffReaderTest, DamagedOrUnreasonableFilesFailCleanly) {
         }
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    // The Deflate stream of the fourth tile ends after two bytes, which libtiff does not report:
+    // the rest of the tile is index 0, with one thread or three, not what an earlier tile left.
+    const ByteVector shortTile = test::ReadFileBytes(TiffFile("pal4-tiles-short.tif"));
+    for (const int threads : {1, 3}) {
+        const Bitmap picture = DecodeTiff(shortTile, 1, threads);
+        int nonzero = 0;
+        for (int y = 16; y < 23; ++y)
+            for (int x = y == 16 ? 4 : 0; x < 16; ++x)
+                nonzero += picture.PixelValue(x, y) != 0;
+        EXPECT_EQ(nonzero, 0) << threads << " threads";
+    }
     EXPECT_THROW(TiffPageCount(ByteVector{'I', 'I', 42, 0}), FormatError);
     EXPECT_THROW(ReadTiffFile(TiffFile("no-such-file.tif")), FormatError);
     EXPECT_THROW(TiffFilePageCount(TiffFile("no-such-file.tif")), FormatError);

@@ -503,6 +503,7 @@ void ReadTileRows(const Reader& reader, const Layout& l, std::uint32_t top, std:
     for (std::uint32_t y = top; y < bottom; y += tileHeight) {
         const std::uint32_t rows = std::min(tileHeight, l.height - y);
         for (std::uint32_t x = 0; x < l.width; x += tileWidth) {
+            std::fill(tile.begin(), tile.end(), std::uint8_t(0));  // see ReadDirect
             if (TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(), tileSize) < 0)
                 reader.Fail("cannot decode the TIFF picture");
             const std::uint32_t count = std::min(tileWidth, l.width - x);
@@ -557,6 +558,7 @@ void ReadUnits(const Reader& reader, const Layout& l, const Units& u, std::uint3
     std::vector<std::uint8_t> strip(std::size_t(stripSize) + 8);
     for (std::uint32_t k = first; k < end; ++k) {
         const std::uint32_t y = k * u.rows, rows = std::min(u.rows, l.height - y);
+        std::fill(strip.begin(), strip.end(), std::uint8_t(0));  // see ReadDirect
         if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), strip.data(), tmsize_t(rows) * lineSize) <
             0)
             reader.Fail("cannot decode the TIFF picture");
@@ -613,6 +615,9 @@ void ReadDirect(const Reader& reader, const Layout& l, Bitmap& picture) {
         if (lineSize <= 0) reader.Fail("the TIFF picture's rows have no valid size");
         std::vector<std::uint8_t> line(std::size_t(lineSize) + 8);
         for (std::uint32_t y = 0; y < l.height; ++y) {
+            // A damaged stream may end early without an error, having written only part of the
+            // buffer: the rest reads as zero rather than as what the row before it left there.
+            std::fill(line.begin(), line.end(), std::uint8_t(0));
             if (TIFFReadScanline(tif, line.data(), y, 0) < 0) reader.Fail("cannot decode the TIFF picture");
             ConvertRow(l, line.data(), l.width, picture.Row(int(y)));
         }
