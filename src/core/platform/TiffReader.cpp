@@ -484,34 +484,43 @@ void CheckDataAgainstSize(const Reader& reader, std::uint64_t decodedBytes) {
         throw FormatError("the TIFF file ends inside the image data");
 }
 
-// Decodes the rows of tiles that hold picture rows [top, bottom) (a multiple of the tile height
-// apart) into the picture's rows.
-void ReadTileRows(const Reader& reader, const Layout& l, std::uint32_t top, std::uint32_t bottom,
-                  Bitmap& picture) {
+// The tiles of a page, checked.
+struct Tiles {
+    std::uint32_t width = 0, height = 0;
+    tmsize_t size = 0;     // bytes of a decoded tile
+    tmsize_t rowSize = 0;  // bytes of one of its rows
+};
+
+Tiles TilesOf(const Reader& reader, const Layout& l) {
     TIFF* tif = reader.Get();
-    const int outBits = picture.Format().bitsPerPixel;
-    std::uint32_t tileWidth = 0, tileHeight = 0;
-    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
-    TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight);
-    const tmsize_t tileSize = TIFFTileSize(tif);
-    const tmsize_t rowSize = TIFFTileRowSize(tif);
-    const std::uint64_t tilePixels = std::uint64_t(tileWidth) * tileHeight;
-    if (tileWidth == 0 || tileHeight == 0 || tileSize <= 0 || rowSize <= 0 ||
+    Tiles t;
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &t.width);
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &t.height);
+    t.size = TIFFTileSize(tif);
+    t.rowSize = TIFFTileRowSize(tif);
+    const std::uint64_t tilePixels = std::uint64_t(t.width) * t.height;
+    if (t.width == 0 || t.height == 0 || t.size <= 0 || t.rowSize <= 0 ||
         tilePixels > std::max<std::uint64_t>(std::uint64_t(1) << 22, 4 * std::uint64_t(l.width) * l.height))
         reader.Fail("the TIFF picture's tiles have no valid size");
-    std::vector<std::uint8_t> tile(std::size_t(tileSize) + 8);
-    for (std::uint32_t y = top; y < bottom; y += tileHeight) {
-        const std::uint32_t rows = std::min(tileHeight, l.height - y);
-        for (std::uint32_t x = 0; x < l.width; x += tileWidth) {
-            std::fill(tile.begin(), tile.end(), std::uint8_t(0));  // see ReadDirect
-            if (TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(), tileSize) < 0)
-                reader.Fail("cannot decode the TIFF picture");
-            const std::uint32_t count = std::min(tileWidth, l.width - x);
-            const std::size_t outOffset = std::size_t(x) * std::size_t(outBits) / 8;
-            for (std::uint32_t r = 0; r < rows; ++r)
-                ConvertRow(l, tile.data() + std::size_t(r) * std::size_t(rowSize), count,
-                           picture.Row(int(y + r)) + outOffset);
-        }
+    return t;
+}
+
+// Decodes the row of tiles that starts at picture row y into the picture's rows, through `tile`
+// (of at least t.size bytes).
+void ReadTileRow(const Reader& reader, const Layout& l, const Tiles& t, std::uint32_t y,
+                 std::vector<std::uint8_t>& tile, Bitmap& picture) {
+    TIFF* tif = reader.Get();
+    const int outBits = picture.Format().bitsPerPixel;
+    const std::uint32_t rows = std::min(t.height, l.height - y);
+    for (std::uint32_t x = 0; x < l.width; x += t.width) {
+        std::fill(tile.begin(), tile.end(), std::uint8_t(0));  // see ReadDirect
+        if (TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x, y, 0, 0), tile.data(), t.size) < 0)
+            reader.Fail("cannot decode the TIFF picture");
+        const std::uint32_t count = std::min(t.width, l.width - x);
+        const std::size_t outOffset = std::size_t(x) * std::size_t(outBits) / 8;
+        for (std::uint32_t r = 0; r < rows; ++r)
+            ConvertRow(l, tile.data() + std::size_t(r) * std::size_t(t.rowSize), count,
+                       picture.Row(int(y + r)) + outOffset);
     }
 }
 
@@ -544,20 +553,24 @@ Units UnitsOf(TIFF* tif, const Layout& l) {
     return u;
 }
 
-// Decodes units [first, end) of the page into the picture's rows.
-void ReadUnits(const Reader& reader, const Layout& l, const Units& u, std::uint32_t first, std::uint32_t end,
-               Bitmap& picture) {
+// Decodes units, taking the next one from `next` until none is left; `current` is the one being
+// decoded, for the caller to know which failed.
+void ReadUnits(const Reader& reader, const Layout& l, const Units& u, std::atomic<std::uint32_t>& next,
+               std::uint32_t& current, Bitmap& picture) {
     TIFF* tif = reader.Get();
     if (u.tiled) {
-        ReadTileRows(reader, l, first * u.rows, std::min(l.height, end * u.rows), picture);
+        const Tiles t = TilesOf(reader, l);
+        std::vector<std::uint8_t> tile(std::size_t(t.size) + 8);
+        while ((current = next.fetch_add(1)) < u.count)
+            ReadTileRow(reader, l, t, current * u.rows, tile, picture);
         return;
     }
     const tmsize_t lineSize = TIFFScanlineSize(tif);
     const tmsize_t stripSize = TIFFStripSize(tif);
     if (lineSize <= 0 || stripSize < lineSize) reader.Fail("the TIFF picture's rows have no valid size");
     std::vector<std::uint8_t> strip(std::size_t(stripSize) + 8);
-    for (std::uint32_t k = first; k < end; ++k) {
-        const std::uint32_t y = k * u.rows, rows = std::min(u.rows, l.height - y);
+    while ((current = next.fetch_add(1)) < u.count) {
+        const std::uint32_t y = current * u.rows, rows = std::min(u.rows, l.height - y);
         std::fill(strip.begin(), strip.end(), std::uint8_t(0));  // see ReadDirect
         if (TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, y, 0), strip.data(), tmsize_t(rows) * lineSize) <
             0)
@@ -569,28 +582,30 @@ void ReadUnits(const Reader& reader, const Layout& l, const Units& u, std::uint3
 }
 
 // Decodes the units with `threads` threads, this one among them; each other thread opens the file
-// anew. They take the units in order, so the failure reported is that of the first unit that fails,
-// as when one thread decodes them all.
+// anew (one that cannot leaves the units to the others). They take the units in order, so the
+// failure reported is that of the first unit that fails, as when one thread decodes them all.
 void ReadUnitsInParallel(std::span<const std::uint8_t> data, int page, const Reader& reader, const Layout& l,
                          const Units& u, unsigned threads, Bitmap& picture) {
     std::atomic<std::uint32_t> next{0};
     std::vector<std::pair<std::uint32_t, std::exception_ptr>> failures(threads, {UINT32_MAX, nullptr});
     auto work = [&](unsigned worker) {
-        std::uint32_t k = UINT32_MAX;
-        try {
-            std::unique_ptr<Reader> own;
-            Layout mine = l;
-            if (worker > 0) {
+        std::unique_ptr<Reader> own;
+        Layout mine = l;
+        if (worker > 0) {
+            try {
                 own = std::make_unique<Reader>(data);
-                if (page > 1 && !TIFFSetDirectory(own->Get(), tdir_t(page - 1)))
-                    own->Fail("cannot read page " + std::to_string(page) + " of the TIFF file");
-                if (!DirectLayout(own->Get(), mine)) own->Fail("cannot decode the TIFF picture");
+                if ((page > 1 && !TIFFSetDirectory(own->Get(), tdir_t(page - 1))) ||
+                    !DirectLayout(own->Get(), mine))
+                    return;
+            } catch (...) {
+                return;
             }
-            const Reader& use = own ? *own : reader;
-            while ((k = next.fetch_add(1)) < u.count)
-                ReadUnits(use, mine, u, k, k + 1, picture);
+        }
+        std::uint32_t current = UINT32_MAX;
+        try {
+            ReadUnits(own ? *own : reader, mine, u, next, current, picture);
         } catch (...) {
-            failures[worker] = {k, std::current_exception()};
+            failures[worker] = {current, std::current_exception()};
         }
     };
     std::vector<std::thread> others;
@@ -623,7 +638,10 @@ void ReadDirect(const Reader& reader, const Layout& l, Bitmap& picture) {
         }
         return;
     }
-    ReadTileRows(reader, l, 0, l.height, picture);
+    const Tiles t = TilesOf(reader, l);
+    std::vector<std::uint8_t> tile(std::size_t(t.size) + 8);
+    for (std::uint32_t y = 0; y < l.height; y += t.height)
+        ReadTileRow(reader, l, t, y, tile, picture);
 }
 
 // libtiff's RGBA conversion (premultiplied alpha) in bands of rows, composited over white.
